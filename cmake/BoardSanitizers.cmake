@@ -1,0 +1,11 @@
+# Applies BOARD_SANITIZE to every target of the build, our code and tests alike.
+if(BOARD_SANITIZE)
+  if(BOARD_SANITIZE STREQUAL "thread")
+    set(_san_flags -fsanitize=thread)
+  else()
+    set(_san_flags -fsanitize=${BOARD_SANITIZE} -fno-sanitize-recover=all)
+  endif()
+  add_compile_options(${_san_flags} -fno-omit-frame-pointer -g)
+  add_link_options(${_san_flags})
+  message(STATUS "Sanitizers: ${BOARD_SANITIZE}")
+endif()
