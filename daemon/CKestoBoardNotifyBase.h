@@ -1,0 +1,56 @@
+// The hotplug monitor's platform-independent half: the table of supported
+// devices and the attach/detach logic. A detached wxThread; the platform
+// class enumerates and follows device events and calls OnAdd / OnRemove.
+#ifndef CKESTOBOARDNOTIFYBASE_H
+#define CKESTOBOARDNOTIFYBASE_H
+
+#include "DeviceInfo.h"
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include <wx/thread.h>
+
+class CBoardAttachTarget;
+
+class CKestoBoardNotifyBase : public wxThread {
+public:
+  // Board type of the optical touch screen, the only one this monitor attaches.
+  static constexpr int kAttachedBoardType = 20;
+
+  // target: the application, told to start and stop the board's work.
+  explicit CKestoBoardNotifyBase(CBoardAttachTarget &target);
+  ~CKestoBoardNotifyBase() override;
+
+  // Appends a supported device (no path) to the table. Called on the
+  // application's thread after the thread was created and before it runs.
+  bool RegisterDevice(int vid, int pid, int kind, int type, int baud);
+
+  // Attaches a board of type 20: marks it in config.xml, starts the receiver
+  // and, 10 ms later, the work thread. Returns whether a board is attached.
+  // Hotplug thread.
+  virtual bool OnAdd(DeviceInfo &deviceInfo);
+  // Detaches the attached board, whatever device went away. Hotplug thread.
+  virtual int OnRemove(DeviceInfo &deviceInfo);
+  // Scans the present devices of one subsystem; nothing here.
+  virtual void Enumerate(const char *subsystem);
+
+  bool IsBoardAttached() const { return m_brun; }
+  int DeviceCount() const { return m_iDeviceCount; }
+
+protected:
+  // First table entry with this product and vendor, or null.
+  const DeviceInfo *FindSupported(int pid, int vid) const;
+
+  int m_iDeviceCount;
+  std::vector<DeviceInfo> m_devices;
+  // Hotplug thread writes it inside the attach mutex; any thread may read it.
+  std::atomic<bool> m_brun;
+  std::mutex m_attachMutex;
+
+private:
+  CBoardAttachTarget &m_target;
+};
+
+#endif // CKESTOBOARDNOTIFYBASE_H
