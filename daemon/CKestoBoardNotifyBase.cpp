@@ -2,7 +2,7 @@
 
 #include "CBoardAttachTarget.h"
 #include "CConfigXML.h"
-#include "ConsoleLog.h"
+#include "CConsoleLog.h"
 
 #include <chrono>
 #include <thread>
@@ -51,7 +51,7 @@ const DeviceInfo *CKestoBoardNotifyBase::FindSupported(int pid, int vid) const {
 
 bool CKestoBoardNotifyBase::OnAdd(DeviceInfo &deviceInfo) {
   std::lock_guard<std::mutex> lock(m_attachMutex);
-  ConsoleLine("have dev insert.......");
+  CConsoleLog::Line("have dev insert.......");
   if (deviceInfo.type == kAttachedBoardType) {
     MarkBoardInConfig(1);
     m_target.StartReceiver();
@@ -64,7 +64,7 @@ bool CKestoBoardNotifyBase::OnAdd(DeviceInfo &deviceInfo) {
 }
 
 int CKestoBoardNotifyBase::OnRemove(DeviceInfo & /*deviceInfo*/) {
-  ConsoleLine(" dev out.........");
+  CConsoleLog::Line(" dev out.........");
   {
     std::lock_guard<std::mutex> lock(m_attachMutex);
     m_target.DestroyWorkThread();

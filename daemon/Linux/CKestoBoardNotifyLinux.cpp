@@ -1,6 +1,6 @@
 #include "CKestoBoardNotifyLinux.h"
 
-#include "ConsoleLog.h"
+#include "CConsoleLog.h"
 #include "UdevDevInfo.h"
 
 #include <cerrno>
@@ -120,7 +120,7 @@ bool CKestoBoardNotifyLinux::handleDevice(udev_device *device, bool bEnum) {
     return false;
 
   const UdevDevInfo info = UdevDevInfo::From(device, m_pUsbDevice);
-  ConsolePrintf("m_brun:%dbEnum:%d\n", m_brun ? 1 : 0, bEnum ? 1 : 0);
+  CConsoleLog::Printf("m_brun:%dbEnum:%d\n", m_brun ? 1 : 0, bEnum ? 1 : 0);
 
   bool result = true;
   if (m_brun) {
@@ -135,12 +135,12 @@ bool CKestoBoardNotifyLinux::handleDevice(udev_device *device, bool bEnum) {
 }
 
 bool CKestoBoardNotifyLinux::processAdd(const UdevDevInfo &info) {
-  ConsoleLine("CKestoBoardNotifyLinux::processAdd------");
+  CConsoleLog::Line("CKestoBoardNotifyLinux::processAdd------");
   if (!info.idProduct || !info.idVendor)
     return false;
   const int pid = ParseHex(*info.idProduct);
   const int vid = ParseHex(*info.idVendor);
-  ConsolePrintf("CKestoBoardNotifyLinux::processAdd iPid:%x,ivid:%x\n", pid,
+  CConsoleLog::Printf("CKestoBoardNotifyLinux::processAdd iPid:%x,ivid:%x\n", pid,
                 vid);
 
   const DeviceInfo *entry = FindSupported(pid, vid);
@@ -149,19 +149,19 @@ bool CKestoBoardNotifyLinux::processAdd(const UdevDevInfo &info) {
   DeviceInfo deviceInfo = *entry;
 
   if (IsHubCheckedType(deviceInfo.type)) {
-    ConsolePrintf("**KestoLog**processAdd>>%d\n", deviceInfo.type);
+    CConsoleLog::Printf("**KestoLog**processAdd>>%d\n", deviceInfo.type);
     m_pHubDevice = udev_device_get_parent_with_subsystem_devtype(
         m_pUsbDevice, "usb", "usb_device");
     if (m_pHubDevice) {
       const char *hubPid = udev_device_get_sysattr_value(m_pHubDevice, "idProduct");
       const char *hubVid = udev_device_get_sysattr_value(m_pHubDevice, "idVendor");
-      ConsolePrintf("HUB:  iPid:%s,ivid:%s\n", hubPid ? hubPid : "(null)",
+      CConsoleLog::Printf("HUB:  iPid:%s,ivid:%s\n", hubPid ? hubPid : "(null)",
                     hubVid ? hubVid : "(null)");
       // Only reported: boards behind other hubs attach all the same.
       const bool knownHub = hubVid && hubPid && std::strcmp(hubVid, "1314") == 0 &&
                             std::strcmp(hubPid, "1055") == 0;
       if (!knownHub)
-        ConsoleLine("driver_flag=false");
+        CConsoleLog::Line("driver_flag=false");
     }
   }
 
@@ -177,20 +177,20 @@ bool CKestoBoardNotifyLinux::processAdd(const UdevDevInfo &info) {
     return false;
 
   if (OnAdd(deviceInfo)) {
-    ConsoleLine("deviceInfo.pDevPath != NULL && OnAdd(deviceInfo)");
+    CConsoleLog::Line("deviceInfo.pDevPath != NULL && OnAdd(deviceInfo)");
     return true;
   }
   return false;
 }
 
 bool CKestoBoardNotifyLinux::processRemove(const UdevDevInfo &info) {
-  ConsoleLine("CKestoBoardNotifyLinux::processRemove----");
+  CConsoleLog::Line("CKestoBoardNotifyLinux::processRemove----");
   DeviceInfo deviceInfo;
   if (info.nodename && Equals(info.subsystem, "video4linux")) {
-    ConsoleLine("pDevInfo->nodename----------");
+    CConsoleLog::Line("pDevInfo->nodename----------");
     deviceInfo.SetPath(info.nodename->c_str());
   } else if (info.devPath) {
-    ConsoleLine("pDevInfo->devPath----------");
+    CConsoleLog::Line("pDevInfo->devPath----------");
     deviceInfo.SetPath(info.devPath->c_str());
   } else {
     return false;
