@@ -1,0 +1,180 @@
+// Emulated optical touch screens for tests and demos, built on umockdev.
+//
+// The program must run inside umockdev's preload (umockdev-wrapper, or
+// tests/support/run-in-umockdev; board_add_test(... UMOCKDEV) does it). The
+// real libudev then enumerates and monitors the emulated devices, and the real
+// open, ioctl, poll and read reach their nodes.
+//
+//   EmulatedTouchScreen bed;                       // owns the testbed
+//   EmulatedDevice screen = bed.AddTouchScreen();  // 2621:2211, a serial, ID 0x55
+//   // screen.sysPath is what an enumeration reports, screen.devNode the node
+//   bed.SendInputReport(screen, {0x38, 0x01, 0x01});
+//   bed.SetFeatureHandler(screen, controllerModel); // answers feature reports
+//   bed.FailIoctl(screen, HidIoctl::SetFeature, EIO); // every SetFeature fails
+//   bed.RemoveDevice(screen);                       // unplug
+//
+// What each device is: a USB device (idVendor, idProduct and, when given,
+// serial), its interface, a HID device and the hidraw node /dev/hidrawN, or,
+// without a USB ancestor, a HID device on an I2C bus with its hidraw node.
+// Any number of devices can exist at once; each gets the next free hidraw
+// number. Adding a device sends "add" uevents for it, as plugging it in does.
+//
+// The node answers HIDIOCGRAWINFO (bus type, vendor, product),
+// HIDIOCGRDESCSIZE and HIDIOCGRDESC (the report descriptor) and the feature
+// requests HIDIOCSFEATURE(len) and HIDIOCGFEATURE(len) of any length; any
+// other request fails with ENOTTY. Every request is counted, and any of the
+// five can be made to fail with a chosen errno.
+//
+// Feature reports go to the device's FeatureHandler, the seam where a model
+// of the touch screen's controller plugs in. Without a handler, set-feature
+// requests succeed and get-feature requests return the report ID followed by
+// zeros.
+//
+// Input reports written with SendInputReport arrive unchanged at the node: the
+// reader's poll turns readable and read returns the bytes. The node is a
+// pseudo-terminal in raw mode, a byte stream rather than one report per read:
+// when a test needs report boundaries, it lets the reader take one report
+// before it sends the next.
+//
+// Threads: the ioctl requests are answered on a helper thread that the fixture
+// owns (a GMainLoop on a private GMainContext). FeatureHandler runs there. All
+// other member functions are called from the test's threads; they may be
+// called while requests are being answered.
+#ifndef TESTS_SUPPORT_EMULATEDTOUCHSCREEN_H
+#define TESTS_SUPPORT_EMULATEDTOUCHSCREEN_H
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _GMainContext GMainContext;
+typedef struct _GMainLoop GMainLoop;
+
+// The requests the emulated node answers.
+enum class HidIoctl {
+  RawInfo,        // HIDIOCGRAWINFO
+  DescriptorSize, // HIDIOCGRDESCSIZE
+  Descriptor,     // HIDIOCGRDESC
+  SetFeature,     // HIDIOCSFEATURE(len)
+  GetFeature,     // HIDIOCGFEATURE(len)
+};
+
+enum class FeatureDirection { Set, Get };
+
+// Answers a feature request. For Set, report holds the bytes the host sent
+// (report ID first, as many as it asked to send). For Get, report holds the
+// host's buffer as it passed it (report ID in byte 0, its length the length
+// requested); the handler fills it in place and may shorten it. Returns the
+// request's result: the number of bytes transferred, or a negative errno to
+// fail the request. Runs on the fixture's helper thread.
+using FeatureHandler =
+    std::function<int(FeatureDirection direction, std::vector<uint8_t> &report)>;
+
+// What to emulate.
+struct TouchScreenSpec {
+  uint16_t vendorId = 0x2621;
+  uint16_t productId = 0x2211;
+  // The USB device's "serial" attribute; none when empty (has_value() false).
+  std::optional<std::string> serial = std::string("LUMO00000001");
+  // The standard descriptor declares the input reports 0x34, 0x36, 0x37 and
+  // 0x38 and, when this is true, the 64-byte feature report 0x55.
+  bool withReportId55 = true;
+  // False: the device sits on an I2C bus, without a USB device above it.
+  bool usbAncestor = true;
+  // Replaces the standard report descriptor when not empty.
+  std::vector<uint8_t> reportDescriptor;
+  // The size HIDIOCGRDESCSIZE reports, when it should not be the descriptor's.
+  std::optional<int> reportedDescriptorSize;
+};
+
+// One emulated device, as tests address it.
+struct EmulatedDevice {
+  int id = -1;            // N of hidrawN; unique within the fixture
+  std::string devNode;    // "/dev/hidrawN"
+  std::string sysPath;    // the hidraw node's sysfs path (what udev lists)
+  std::string usbSysPath; // its USB device; empty without a USB ancestor
+  std::string topSysPath; // the outermost device added for it
+};
+
+class EmulatedTouchScreen {
+public:
+  // Creates the testbed and starts the helper thread. Aborts with a message
+  // when the program does not run inside umockdev's preload.
+  EmulatedTouchScreen();
+  // Stops the helper thread and removes the testbed with every device.
+  ~EmulatedTouchScreen();
+  EmulatedTouchScreen(const EmulatedTouchScreen &) = delete;
+  EmulatedTouchScreen &operator=(const EmulatedTouchScreen &) = delete;
+
+  EmulatedDevice AddTouchScreen(const TouchScreenSpec &spec = TouchScreenSpec());
+  EmulatedDevice AddTouchScreen(uint16_t vendorId, uint16_t productId,
+                                std::optional<std::string> serial,
+                                bool withReportId55 = true,
+                                bool usbAncestor = true);
+
+  // Sends a uevent ("add", "remove", "change") for the hidraw node to the
+  // udev monitors of the process.
+  void SendUevent(const EmulatedDevice &device, const char *action);
+  // Sends a uevent for another of the device's sysfs paths (its USB device
+  // or interface, for example).
+  void SendUevent(const std::string &sysPath, const char *action);
+  // Unplugs the device: the open node hangs up (poll reports POLLHUP and
+  // POLLERR, read returns end-of-file), its requests fail with ENODEV, a
+  // "remove" uevent goes out and the device leaves sysfs.
+  void RemoveDevice(const EmulatedDevice &device);
+
+  // Writes bytes to the device's node, as the device sends an input report.
+  bool SendInputReport(const EmulatedDevice &device,
+                       const std::vector<uint8_t> &report);
+  bool SendInputReport(const EmulatedDevice &device, const uint8_t *report,
+                       size_t length);
+
+  // Installs the device's feature-report handler (an empty one restores the
+  // default answers).
+  void SetFeatureHandler(const EmulatedDevice &device, FeatureHandler handler);
+
+  // Makes request fail with errnoValue: for the next `times` calls, or for
+  // every call when times is negative. An errnoValue of 0 stops failing it.
+  void FailIoctl(const EmulatedDevice &device, HidIoctl request, int errnoValue,
+                 int times = -1);
+
+  // How often request has reached the device (failed calls included).
+  unsigned CallCount(const EmulatedDevice &device, HidIoctl request) const;
+  unsigned SetFeatureCalls(const EmulatedDevice &device) const {
+    return CallCount(device, HidIoctl::SetFeature);
+  }
+  unsigned GetFeatureCalls(const EmulatedDevice &device) const {
+    return CallCount(device, HidIoctl::GetFeature);
+  }
+  // Every request, the unknown ones included.
+  unsigned TotalIoctlCalls(const EmulatedDevice &device) const;
+  // The bytes of the last set-feature request.
+  std::vector<uint8_t> LastSetFeature(const EmulatedDevice &device) const;
+
+  // The standard report descriptor.
+  static std::vector<uint8_t> StandardReportDescriptor(bool withReportId55);
+
+  struct DeviceState; // per device; defined in the source file
+
+private:
+  DeviceState &State(const EmulatedDevice &device) const;
+  void RunOnHelperThread(const std::function<void()> &work);
+
+  UMockdevTestbed *m_pTestbed = nullptr;
+  GMainContext *m_pContext = nullptr;
+  GMainLoop *m_pLoop = nullptr;
+  std::thread m_helper;
+  int m_iNextId = 0; // test threads; AddTouchScreen is not called concurrently
+  // Guards the map (not the states, which lock themselves).
+  mutable std::mutex m_devicesMutex;
+  std::map<int, std::unique_ptr<DeviceState>> m_devices;
+};
+
+#endif // TESTS_SUPPORT_EMULATEDTOUCHSCREEN_H
