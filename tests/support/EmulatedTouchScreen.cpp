@@ -3,6 +3,7 @@
 #include <umockdev.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -509,6 +511,42 @@ bool EmulatedTouchScreen::SendInputReport(const EmulatedDevice &device,
     written += static_cast<size_t>(n);
   }
   return true;
+}
+
+bool EmulatedTouchScreen::WaitUntilInputRead(const EmulatedDevice &device,
+                                             int timeoutMs) {
+  DeviceState &state = State(device);
+  {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (state.removed)
+      return false;
+  }
+  // The bytes not yet read wait in the input queue of the node's terminal
+  // side. Its count is read through a descriptor of our own for that side,
+  // taken from the master and asked by system call, so that umockdev's
+  // preload, which answers the node's ioctls, never sees either request.
+  const int peer = static_cast<int>(
+      syscall(SYS_ioctl, state.masterFd, TIOCGPTPEER,
+              O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (peer < 0)
+    return false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  bool drained = false;
+  for (;;) {
+    int pending = -1;
+    if (syscall(SYS_ioctl, peer, FIONREAD, &pending) != 0)
+      break;
+    if (pending == 0) {
+      drained = true;
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline)
+      break;
+    usleep(200);
+  }
+  close(peer);
+  return drained;
 }
 
 void EmulatedTouchScreen::SetFeatureHandler(const EmulatedDevice &device,

@@ -34,7 +34,7 @@
 // reader's poll turns readable and read returns the bytes. The node is a
 // pseudo-terminal in raw mode, a byte stream rather than one report per read:
 // when a test needs report boundaries, it lets the reader take one report
-// before it sends the next.
+// (WaitUntilInputRead) before it sends the next.
 //
 // Threads: the ioctl requests are answered on a helper thread that the fixture
 // owns (a GMainLoop on a private GMainContext). FeatureHandler runs there. All
@@ -135,6 +135,10 @@ public:
                        const std::vector<uint8_t> &report);
   bool SendInputReport(const EmulatedDevice &device, const uint8_t *report,
                        size_t length);
+  // Waits until the client has read every byte sent to the node, so that
+  // the next report starts a read of its own. False when bytes are still
+  // unread after timeoutMs, or when the device has been removed.
+  bool WaitUntilInputRead(const EmulatedDevice &device, int timeoutMs = 5000);
 
   // Installs the device's feature-report handler (an empty one restores the
   // default answers).

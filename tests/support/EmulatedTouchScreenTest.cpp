@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -160,6 +161,22 @@ TEST(EmulatedTouchScreenTest, InputReportsArriveUnchanged) {
     bytes[i] = static_cast<uint8_t>(i);
   ASSERT_TRUE(bed.SendInputReport(screen, bytes));
   EXPECT_EQ(bytes, node.Read(bytes.size()));
+}
+
+TEST(EmulatedTouchScreenTest, WaitUntilInputReadTellsWhenTheClientHasRead) {
+  EmulatedTouchScreen bed;
+  const EmulatedDevice screen = bed.AddTouchScreen();
+  Node node(screen);
+  EXPECT_TRUE(bed.WaitUntilInputRead(screen, 0)); // nothing sent yet
+
+  ASSERT_TRUE(bed.SendInputReport(screen, {0x38, 0x01, 0x01}));
+  EXPECT_FALSE(bed.WaitUntilInputRead(screen, 50)); // nobody reads
+  std::thread reader([&] { EXPECT_EQ(3u, node.Read(3).size()); });
+  EXPECT_TRUE(bed.WaitUntilInputRead(screen));
+  reader.join();
+
+  bed.RemoveDevice(screen);
+  EXPECT_FALSE(bed.WaitUntilInputRead(screen, 0));
 }
 
 TEST(EmulatedTouchScreenTest, UdevSeesDevicesComeAndGo) {
