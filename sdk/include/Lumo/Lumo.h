@@ -6,5 +6,6 @@
 
 #include <Lumo/LumoExport.h>
 #include <Lumo/LumoTouchScreen.h>
+#include <Lumo/LumoCallback.h>
 
 #endif /* LUMO_H */
