@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <future>
+#include <condition_variable>
 #include <linux/hidraw.h>
 #include <linux/input.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <termios.h>
@@ -75,6 +76,11 @@ struct EmulatedTouchScreen::DeviceState {
   int reportedDescriptorSize = 0;
   int masterFd = -1; // the node's other end, owned by the testbed
   UMockdevIoctlBase *handler = nullptr;
+  // The fixture's map mutex, under which the state was published. The
+  // handler takes it once per request, so that what the test thread wrote
+  // before is visible to the helper thread in ways ThreadSanitizer can see
+  // (the emulation hands requests over in uninstrumented code).
+  std::mutex *publication = nullptr;
 
   mutable std::mutex mutex;
   FeatureHandler featureHandler;
@@ -212,6 +218,7 @@ long AnswerFeature(DeviceState &state, FeatureDirection direction,
 gboolean OnHandleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client,
                        gpointer user) {
   auto *state = static_cast<DeviceState *>(user);
+  { std::lock_guard<std::mutex> published(*state->publication); }
   const unsigned long request = umockdev_ioctl_client_get_request(client);
   const std::optional<HidIoctl> kind = Classify(request);
 
@@ -359,21 +366,32 @@ EmulatedTouchScreen::~EmulatedTouchScreen() {
   g_main_context_unref(m_pContext);
 }
 
+// The hand-over goes through a pthread mutex and condition variable rather
+// than GLib alone, so that ThreadSanitizer sees the two threads synchronise.
 void EmulatedTouchScreen::RunOnHelperThread(const std::function<void()> &work) {
   struct Job {
     const std::function<void()> *work;
-    std::promise<void> done;
-  } job{&work, {}};
+    std::mutex mutex;
+    std::condition_variable doneCondition;
+    bool done = false; // guarded by mutex
+  } job;
+  {
+    std::lock_guard<std::mutex> lock(job.mutex);
+    job.work = &work;
+  }
   g_main_context_invoke(
       m_pContext,
       [](gpointer data) -> gboolean {
         auto *j = static_cast<Job *>(data);
+        std::lock_guard<std::mutex> lock(j->mutex);
         (*j->work)();
-        j->done.set_value();
+        j->done = true;
+        j->doneCondition.notify_one();
         return G_SOURCE_REMOVE;
       },
       &job);
-  job.done.get_future().wait();
+  std::unique_lock<std::mutex> lock(job.mutex);
+  job.doneCondition.wait(lock, [&] { return job.done; });
 }
 
 EmulatedDevice EmulatedTouchScreen::AddTouchScreen(uint16_t vendorId,
@@ -430,20 +448,23 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) 
   // The handler answers on the helper thread's context, which must be the
   // thread-default context while it is attached.
   state->handler = umockdev_ioctl_base_new();
+  state->publication = &m_devicesMutex;
+  DeviceState *published = state.get();
   g_signal_connect(state->handler, "handle-ioctl", G_CALLBACK(OnHandleIoctl),
-                   state.get());
+                   published);
+  {
+    std::lock_guard<std::mutex> lock(m_devicesMutex);
+    m_devices[id] = std::move(state);
+  }
   bool attached = false;
   RunOnHelperThread([&] {
     g_main_context_push_thread_default(m_pContext);
     attached = umockdev_testbed_attach_ioctl(
-        m_pTestbed, records.device.devNode.c_str(), state->handler, nullptr);
+        m_pTestbed, records.device.devNode.c_str(), published->handler, nullptr);
     g_main_context_pop_thread_default(m_pContext);
   });
   if (!attached)
     Fail("cannot attach the ioctl handler to " + records.device.devNode);
-
-  std::lock_guard<std::mutex> lock(m_devicesMutex);
-  m_devices[id] = std::move(state);
   return records.device;
 }
 
@@ -534,6 +555,11 @@ bool EmulatedTouchScreen::WaitUntilInputRead(const EmulatedDevice &device,
       std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   bool drained = false;
   for (;;) {
+    // Bytes written to the master reach the terminal's input queue through
+    // a kernel work item; polling the terminal side with nothing queued runs
+    // that work first, so that the count below sees every byte sent so far.
+    pollfd flush{peer, POLLIN, 0};
+    poll(&flush, 1, 0);
     int pending = -1;
     if (syscall(SYS_ioctl, peer, FIONREAD, &pending) != 0)
       break;
