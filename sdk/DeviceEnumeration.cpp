@@ -34,8 +34,7 @@ bool DescriptorDeclaresReportID(int fd, unsigned char reportId) {
 
 // Steps 1 to 11 for one hidraw entry of the enumeration.
 void OfferDevice(udev *context, const char *sysPath, DeviceCallbackA callback,
-                 void *user, const _HardwareID *list,
-                 unsigned char reportId) {
+                 void *user, const _HardwareID *list, unsigned char reportId) {
   SdkLog("get syspath (devicePath) \"%s.\"", LogText(sysPath));
   UdevDeviceRef device(udev_device_new_from_syspath(context, sysPath));
   if (!device)
@@ -92,8 +91,8 @@ bool ReportDescriptorDeclaresReportID(const unsigned char *descriptor,
   return declared;
 }
 
-void EnumDevicesA(DeviceCallbackA callback, void *user,
-                  const _HardwareID *list, unsigned char reportId) {
+void EnumDevicesA(DeviceCallbackA callback, void *user, const _HardwareID *list,
+                  unsigned char reportId) {
   SdkLog("EnumDevice");
   UdevRef context(udev_new());
   if (!context)
@@ -126,8 +125,8 @@ void DeviceCallbackAdapter::forward(void *adapter, const char *path,
   self->callback(self->user, widePath.get(), serial);
 }
 
-void EnumDevicesW(DeviceCallbackW callback, void *user,
-                  const _HardwareID *list, unsigned char reportId) {
+void EnumDevicesW(DeviceCallbackW callback, void *user, const _HardwareID *list,
+                  unsigned char reportId) {
   DeviceCallbackAdapter adapter{callback, user};
   EnumDevicesA(DeviceCallbackAdapter::forward, &adapter, list, reportId);
 }

@@ -20,10 +20,10 @@ typedef void (*DeviceCallbackA)(void *user, const char *path,
 typedef void (*DeviceCallbackW)(void *user, const wchar_t *path,
                                 const wchar_t *serial);
 
-void EnumDevicesA(DeviceCallbackA callback, void *user,
-                  const _HardwareID *list, unsigned char reportId);
-void EnumDevicesW(DeviceCallbackW callback, void *user,
-                  const _HardwareID *list, unsigned char reportId);
+void EnumDevicesA(DeviceCallbackA callback, void *user, const _HardwareID *list,
+                  unsigned char reportId);
+void EnumDevicesW(DeviceCallbackW callback, void *user, const _HardwareID *list,
+                  unsigned char reportId);
 
 // Lets EnumDevicesW run on EnumDevicesA: forward converts the path to a wide
 // string (null stays null) and calls the wide callback.

@@ -13,7 +13,9 @@ namespace {
 
 // The size field of an ioctl request holds 14 bits; a longer length would
 // spill into the request's direction bits and make it another request.
-bool FitsIoctlSize(unsigned short length) { return length <= _IOC_SIZEMASK; }
+bool FitsIoctlSize(unsigned short length) {
+  return length <= _IOC_SIZEMASK;
+}
 
 } // namespace
 

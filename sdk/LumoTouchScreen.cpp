@@ -8,7 +8,9 @@
 using namespace LumoVarnok;
 
 namespace {
-int Result(bool ok) { return ok ? 0 : -1; }
+int Result(bool ok) {
+  return ok ? 0 : -1;
+}
 } // namespace
 
 void LumoEnumTouchScreensA(LumoDeviceCallbackA callback, void *user) {
@@ -35,7 +37,9 @@ int LumoOpenTouchScreenW(const wchar_t *path, void **handle) {
   return Result(OpenDeviceW(path, handle));
 }
 
-int LumoCloseTouchScreen(void *handle) { return Result(CloseDevice(handle)); }
+int LumoCloseTouchScreen(void *handle) {
+  return Result(CloseDevice(handle));
+}
 
 int LumoGetTouchScreenSerialNumber(void *handle, wchar_t *buffer,
                                    unsigned int size, unsigned int *outSize) {

@@ -10,7 +10,9 @@ namespace LumoVarnok {
 void SdkLog(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // The text printf prints for a null string, for values that may be absent.
-inline const char *LogText(const char *text) { return text ? text : "(null)"; }
+inline const char *LogText(const char *text) {
+  return text ? text : "(null)";
+}
 
 } // namespace LumoVarnok
 

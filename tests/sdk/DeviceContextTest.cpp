@@ -1,6 +1,6 @@
 // Opening and closing emulated touch screens, and their serial numbers.
-#include "ConsoleCapture.h"
 #include "DeviceContext.h"
+#include "ConsoleCapture.h"
 #include "support/EmulatedTouchScreen.h"
 
 #include <gmock/gmock.h>
@@ -95,7 +95,8 @@ TEST_F(DeviceContextTest, SerialNumberSizesAndCopies) {
   };
   for (const auto &d : devices) {
     SCOPED_TRACE(d.name);
-    const EmulatedDevice screen = bed.AddTouchScreen(0x2621, 0x2211, d.attribute);
+    const EmulatedDevice screen =
+        bed.AddTouchScreen(0x2621, 0x2211, d.attribute);
     void *device = nullptr;
     ASSERT_TRUE(OpenDeviceA(screen.sysPath.c_str(), &device));
     const unsigned int needed =

@@ -1,20 +1,20 @@
 // Enumeration of the touch screens over emulated hidraw devices: which devices
 // are reported, with which path and serial, what is printed, and the locale it
 // leaves behind.
-#include "ConsoleCapture.h"
 #include "DeviceEnumeration.h"
+#include "ConsoleCapture.h"
 #include "support/EmulatedTouchScreen.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
-#include <chrono>
 #include <vector>
 
 using namespace LumoVarnok;
@@ -34,15 +34,17 @@ struct Reported {
 
 void CollectA(void *user, const char *path, const wchar_t *serial) {
   auto *list = static_cast<std::vector<Reported> *>(user);
-  list->push_back({path ? path : "(null path)",
-                   serial ? std::optional<std::wstring>(serial) : std::nullopt});
+  list->push_back(
+      {path ? path : "(null path)",
+       serial ? std::optional<std::wstring>(serial) : std::nullopt});
 }
 
 void CollectW(void *user, const wchar_t *path, const wchar_t *serial) {
   auto *list = static_cast<std::vector<Reported> *>(user);
   const std::wstring wide = path ? path : L"(null path)";
-  list->push_back({std::string(wide.begin(), wide.end()),
-                   serial ? std::optional<std::wstring>(serial) : std::nullopt});
+  list->push_back(
+      {std::string(wide.begin(), wide.end()),
+       serial ? std::optional<std::wstring>(serial) : std::nullopt});
 }
 
 std::vector<Reported> EnumerateA(const _HardwareID *list) {
@@ -108,7 +110,8 @@ TEST_F(DeviceEnumerationTest, ReportsListedUsbDevicesThatDeclareReport55) {
   const EmulatedDevice withSerial = bed.AddTouchScreen(0x2621, 0x2211, "SN-A");
   bed.AddTouchScreen(0x2621, 0x2301, "SN-B", /*withReportId55=*/false);
   bed.AddTouchScreen(0x26CF, 0x1941, "SN-C", true, /*usbAncestor=*/false);
-  const EmulatedDevice noSerial = bed.AddTouchScreen(0x2621, 0x4A11, std::nullopt);
+  const EmulatedDevice noSerial =
+      bed.AddTouchScreen(0x2621, 0x4A11, std::nullopt);
   const EmulatedDevice boot = bed.AddTouchScreen(0x2621, 0x2210, "SN-BOOT");
   bed.AddTouchScreen(0x1234, 0x5678, "SN-D");
 
@@ -118,7 +121,8 @@ TEST_F(DeviceEnumerationTest, ReportsListedUsbDevicesThatDeclareReport55) {
   bed.AddTouchScreen(oversized);
   const EmulatedDevice noInfo = bed.AddTouchScreen(0x2621, 0x3401, "SN-E");
   bed.FailIoctl(noInfo, HidIoctl::RawInfo, EIO);
-  const EmulatedDevice noDescriptor = bed.AddTouchScreen(0x2621, 0x4501, "SN-F");
+  const EmulatedDevice noDescriptor =
+      bed.AddTouchScreen(0x2621, 0x4501, "SN-F");
   bed.FailIoctl(noDescriptor, HidIoctl::Descriptor, EIO);
 
   const std::vector<Reported> screens = {{withSerial.sysPath, L"SN-A"},
@@ -129,8 +133,10 @@ TEST_F(DeviceEnumerationTest, ReportsListedUsbDevicesThatDeclareReport55) {
               UnorderedElementsAreArray(screens));
 
   const std::vector<Reported> bootScreens = {{boot.sysPath, L"SN-BOOT"}};
-  EXPECT_THAT(EnumerateA(BootHardwareIDs), UnorderedElementsAreArray(bootScreens));
-  EXPECT_THAT(EnumerateW(BootHardwareIDs), UnorderedElementsAreArray(bootScreens));
+  EXPECT_THAT(EnumerateA(BootHardwareIDs),
+              UnorderedElementsAreArray(bootScreens));
+  EXPECT_THAT(EnumerateW(BootHardwareIDs),
+              UnorderedElementsAreArray(bootScreens));
 }
 
 TEST_F(DeviceEnumerationTest, ClosesEveryDescriptorItOpens) {
@@ -152,16 +158,17 @@ TEST_F(DeviceEnumerationTest, PrintsItsProgress) {
   ConsoleCapture console;
   EnumerateA(TouchScreenHardwareIDs);
   const std::string path = screen.sysPath;
-  EXPECT_THAT(console.Lines(),
-              ElementsAre("LumoSdk: EnumDevice", "LumoSdk: udev_enumerate_new",
-                          "LumoSdk: get syspath (devicePath) \"" + path + ".\"",
-                          "LumoSdk: open devnode \"/dev/hidraw0\"",
-                          MatchesRegex("LumoSdk: get handle [0-9]+ by devnode"),
-                          MatchesRegex("LumoSdk: get device information from "
-                                       "handle [0-9]+"),
-                          "LumoSdk: get device SN \"AB\"",
-                          "LumoSdk: device has been get: \"" + path + "\",\"AB\"",
-                          "LumoSdk: EnumDevice done."));
+  EXPECT_THAT(
+      console.Lines(),
+      ElementsAre("LumoSdk: EnumDevice", "LumoSdk: udev_enumerate_new",
+                  "LumoSdk: get syspath (devicePath) \"" + path + ".\"",
+                  "LumoSdk: open devnode \"/dev/hidraw0\"",
+                  MatchesRegex("LumoSdk: get handle [0-9]+ by devnode"),
+                  MatchesRegex("LumoSdk: get device information from "
+                               "handle [0-9]+"),
+                  "LumoSdk: get device SN \"AB\"",
+                  "LumoSdk: device has been get: \"" + path + "\",\"AB\"",
+                  "LumoSdk: EnumDevice done."));
 }
 
 TEST_F(DeviceEnumerationTest, WithoutCallbackStillWalksTheDevices) {

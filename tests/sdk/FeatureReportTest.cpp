@@ -1,13 +1,14 @@
 // Feature reports on an emulated touch screen.
+#include "FeatureReport.h"
 #include "ConsoleCapture.h"
 #include "DeviceContext.h"
-#include "FeatureReport.h"
 #include "support/EmulatedTouchScreen.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <mutex>
 #include <vector>
 
 using namespace LumoVarnok;
@@ -29,18 +30,21 @@ protected:
 };
 
 TEST_F(FeatureReportTest, GetFeatureAsksWithReportIdAndReturnsTheAnswer) {
+  std::mutex askedMutex; // the handler runs on the fixture's thread
   std::vector<uint8_t> asked;
-  bed.SetFeatureHandler(screen, [&](FeatureDirection direction,
-                                    std::vector<uint8_t> &report) {
-    EXPECT_EQ(FeatureDirection::Get, direction);
-    asked = report;
-    const uint8_t answer[] = {0x55, 0x4B, 0x01, 0x05, 0x06};
-    std::copy(std::begin(answer), std::end(answer), report.begin());
-    return static_cast<int>(report.size());
-  });
+  bed.SetFeatureHandler(
+      screen, [&](FeatureDirection direction, std::vector<uint8_t> &report) {
+        EXPECT_EQ(FeatureDirection::Get, direction);
+        std::lock_guard<std::mutex> lock(askedMutex);
+        asked = report;
+        const uint8_t answer[] = {0x55, 0x4B, 0x01, 0x05, 0x06};
+        std::copy(std::begin(answer), std::end(answer), report.begin());
+        return static_cast<int>(report.size());
+      });
 
   unsigned char buffer[64] = {};
   ASSERT_TRUE(GetFeature(device, buffer, sizeof buffer));
+  std::lock_guard<std::mutex> lock(askedMutex);
   ASSERT_EQ(64u, asked.size());
   EXPECT_EQ(0x55, asked[0]); // the report ID goes first
   EXPECT_THAT(std::vector<uint8_t>(buffer, buffer + 6),
@@ -51,7 +55,8 @@ TEST_F(FeatureReportTest, GetFeatureAsksWithReportIdAndReturnsTheAnswer) {
 TEST_F(FeatureReportTest, SetFeatureSendsTheBufferAsPrepared) {
   unsigned char frame[64] = {0x55, 0x2D, 0x80, 0xA2, 0x01, 0x01, 0x24};
   ASSERT_TRUE(SetFeature(device, frame, sizeof frame));
-  EXPECT_EQ(std::vector<uint8_t>(frame, frame + 64), bed.LastSetFeature(screen));
+  EXPECT_EQ(std::vector<uint8_t>(frame, frame + 64),
+            bed.LastSetFeature(screen));
 
   unsigned char shorter[9] = {0x55, 1, 2, 3, 4, 5, 6, 7, 8};
   ASSERT_TRUE(SetFeature(device, shorter, sizeof shorter));
@@ -101,9 +106,9 @@ TEST_F(FeatureReportTest, EachCallPrintsItsLine) {
   GetFeature(device, buffer, sizeof buffer);
   SetFeature(device, buffer, sizeof buffer);
   GetFeature(nullptr, buffer, sizeof buffer);
-  EXPECT_THAT(console.Lines(),
-              ElementsAre("LumoSdk: <<< get feature", "LumoSdk: set feature >>>",
-                          "LumoSdk: <<< get feature"));
+  EXPECT_THAT(console.Lines(), ElementsAre("LumoSdk: <<< get feature",
+                                           "LumoSdk: set feature >>>",
+                                           "LumoSdk: <<< get feature"));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // The input-report loop on an emulated touch screen: what it hands to the
 // callback, how it stops, and that it sleeps while nothing happens, also
 // after the device has gone.
+#include "InterruptReader.h"
 #include "ConsoleCapture.h"
 #include "DeviceContext.h"
-#include "InterruptReader.h"
 #include "ThreadEvent.h"
 #include "support/EmulatedTouchScreen.h"
 
@@ -69,7 +69,8 @@ public:
 
   // Times the thread has gone to sleep waiting for something.
   long Wakeups() const {
-    std::ifstream status("/proc/self/task/" + std::to_string(m_tid) + "/status");
+    std::ifstream status("/proc/self/task/" + std::to_string(m_tid) +
+                         "/status");
     const std::string key = "voluntary_ctxt_switches:";
     for (std::string line; std::getline(status, line);)
       if (line.compare(0, key.size(), key) == 0)
@@ -82,7 +83,8 @@ public:
     timespec ts{};
     if (pthread_getcpuclockid(m_thread.native_handle(), &clock) == 0)
       clock_gettime(clock, &ts);
-    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+    return std::chrono::seconds(ts.tv_sec) +
+           std::chrono::nanoseconds(ts.tv_nsec);
   }
 
 private:
@@ -119,9 +121,9 @@ protected:
   void *device = nullptr;
 };
 
-const Report kTouch = {0x36, 0x05, 0x01, 0x10, 0x00, 0x20, 0x00, 0x08, 0x00,
-                       0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                       0x00, 0x00, 0x00, 0x34, 0x12, 0x01};
+const Report kTouch = {0x36, 0x05, 0x01, 0x10, 0x00, 0x20, 0x00, 0x08,
+                       0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                       0x00, 0x00, 0x00, 0x00, 0x00, 0x34, 0x12, 0x01};
 const Report kVirtualKey = {0x38, 0x03, 0x01};
 
 TEST_F(InterruptReaderTest, HandsEachReadToTheCallback) {
@@ -141,7 +143,8 @@ TEST_F(InterruptReaderTest, StopEventSetBeforehandReadsNothing) {
   int calls = 0;
   ConsoleCapture console;
   ReadInterrupts(
-      device, stop, [](void *user, void *, unsigned int) { ++*static_cast<int *>(user); },
+      device, stop,
+      [](void *user, void *, unsigned int) { ++*static_cast<int *>(user); },
       &calls);
   EXPECT_THAT(console.Lines(), ElementsAre("LumoSdk: ReadInterrupts start",
                                            "LumoSdk: ReadInterrupts stop"));
@@ -150,7 +153,8 @@ TEST_F(InterruptReaderTest, StopEventSetBeforehandReadsNothing) {
   pollfd p{Fd(), POLLIN, 0};
   ASSERT_EQ(1, poll(&p, 1, 1000));
   uint8_t buffer[16];
-  EXPECT_EQ(static_cast<ssize_t>(kVirtualKey.size()), read(Fd(), buffer, sizeof buffer));
+  EXPECT_EQ(static_cast<ssize_t>(kVirtualKey.size()),
+            read(Fd(), buffer, sizeof buffer));
   CloseThreadEvent(stop);
 }
 
@@ -168,7 +172,8 @@ TEST_F(InterruptReaderTest, WithoutCallbackReportsAreReadAndDropped) {
   ASSERT_TRUE(bed.SendInputReport(screen, kTouch));
   // The loop takes the report off the node.
   pollfd p{Fd(), POLLIN, 0};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (poll(&p, 1, 0) == 1 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(0, poll(&p, 1, 0));

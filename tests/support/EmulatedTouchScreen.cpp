@@ -3,13 +3,12 @@
 #include <umockdev.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <condition_variable>
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <poll.h>
@@ -25,7 +24,9 @@ constexpr uint32_t kBusUsb = BUS_USB;
 constexpr uint32_t kBusI2c = BUS_I2C;
 constexpr int kHidrawMajor = 241;
 
-int Index(HidIoctl request) { return static_cast<int>(request); }
+int Index(HidIoctl request) {
+  return static_cast<int>(request);
+}
 
 // Which of the answered requests this is, if any.
 std::optional<HidIoctl> Classify(unsigned long request) {
@@ -36,7 +37,8 @@ std::optional<HidIoctl> Classify(unsigned long request) {
   if (request == HIDIOCGRDESC)
     return HidIoctl::Descriptor;
   // The feature requests carry the report length in their size field.
-  if (_IOC_TYPE(request) == 'H' && _IOC_DIR(request) == (_IOC_READ | _IOC_WRITE)) {
+  if (_IOC_TYPE(request) == 'H' &&
+      _IOC_DIR(request) == (_IOC_READ | _IOC_WRITE)) {
     if (_IOC_NR(request) == 0x06)
       return HidIoctl::SetFeature;
     if (_IOC_NR(request) == 0x07)
@@ -57,6 +59,19 @@ std::string Hex4Upper(unsigned value) {
   return text;
 }
 
+// Orders the fixture's threads for ThreadSanitizer. umockdev hands each
+// request to the answering thread and the answer back in uninstrumented code,
+// which ThreadSanitizer cannot see. The answering thread takes this mutex when
+// a request begins and when it ends; the test thread takes it after it has
+// set a device up and before it takes one down.
+std::mutex &Handover() {
+  static std::mutex mutex;
+  return mutex;
+}
+void SyncHandover() {
+  std::lock_guard<std::mutex> lock(Handover());
+}
+
 bool RunningUnderUmockdev() {
   const char *preload = std::getenv("LD_PRELOAD");
   return preload && std::strstr(preload, "umockdev-preload");
@@ -65,8 +80,8 @@ bool RunningUnderUmockdev() {
 } // namespace
 
 // Everything the fixture keeps of one device. The ioctl handler reads it on
-// the helper thread; the test threads change it. Fields below `mutex` are
-// guarded by it; the others are fixed once the device exists.
+// the testbed's worker thread; the test threads change it. Fields below `mutex`
+// are guarded by it; the others are fixed once the device exists.
 struct EmulatedTouchScreen::DeviceState {
   EmulatedDevice device;
   uint32_t busType = kBusUsb;
@@ -76,11 +91,6 @@ struct EmulatedTouchScreen::DeviceState {
   int reportedDescriptorSize = 0;
   int masterFd = -1; // the node's other end, owned by the testbed
   UMockdevIoctlBase *handler = nullptr;
-  // The fixture's map mutex, under which the state was published. The
-  // handler takes it once per request, so that what the test thread wrote
-  // before is visible to the helper thread in ways ThreadSanitizer can see
-  // (the emulation hands requests over in uninstrumented code).
-  std::mutex *publication = nullptr;
 
   mutable std::mutex mutex;
   FeatureHandler featureHandler;
@@ -218,7 +228,7 @@ long AnswerFeature(DeviceState &state, FeatureDirection direction,
 gboolean OnHandleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client,
                        gpointer user) {
   auto *state = static_cast<DeviceState *>(user);
-  { std::lock_guard<std::mutex> published(*state->publication); }
+  SyncHandover();
   const unsigned long request = umockdev_ioctl_client_get_request(client);
   const std::optional<HidIoctl> kind = Classify(request);
 
@@ -245,6 +255,7 @@ gboolean OnHandleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client,
       break;
     }
   }
+  SyncHandover();
   umockdev_ioctl_client_complete(client, err ? -1 : result, err);
   return TRUE;
 }
@@ -279,10 +290,11 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
               "\nE: INTERFACE=3/0/0\nA: bInterfaceClass=03"
               "\nA: bInterfaceNumber=00\n\n"
-              "P: " + usbPath +
+              "P: " +
+              usbPath +
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device"
-              "\nE: PRODUCT=" + Hex4(spec.vendorId) + "/" +
-              Hex4(spec.productId) + "/100" +
+              "\nE: PRODUCT=" +
+              Hex4(spec.vendorId) + "/" + Hex4(spec.productId) + "/100" +
               "\nA: idVendor=" + Hex4(spec.vendorId) +
               "\nA: idProduct=" + Hex4(spec.productId) +
               "\nA: manufacturer=Emulated\nA: product=Optical Touch Screen\n\n";
@@ -291,8 +303,8 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
                                 "/i2c-" + n + "/i2c-LUMO000" + n + ":00";
     hidPath = busPath + "/" + hidName;
     device.topSysPath = "/sys" + busPath;
-    parents = "P: " + busPath + "\nE: SUBSYSTEM=i2c\nA: name=LUMO000" + n +
-              ":00\n\n";
+    parents =
+        "P: " + busPath + "\nE: SUBSYSTEM=i2c\nA: name=LUMO000" + n + ":00\n\n";
   }
   const std::string hidrawPath = hidPath + "/hidraw/hidraw" + n;
   device.sysPath = "/sys" + hidrawPath;
@@ -301,7 +313,8 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
                  "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=" + device.devNode +
                  "\nA: dev=" + std::to_string(kHidrawMajor) + ":" + n +
                  "\n\n"
-                 "P: " + hidPath +
+                 "P: " +
+                 hidPath +
                  "\nE: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=" +
                  (spec.usbAncestor ? "0003" : "0018") + ":0000" +
                  Hex4Upper(spec.vendorId) + ":0000" +
@@ -344,61 +357,24 @@ EmulatedTouchScreen::EmulatedTouchScreen() {
     Fail("run this program under umockdev-wrapper "
          "(tests/support/run-in-umockdev)");
   m_pTestbed = umockdev_testbed_new();
-  m_pContext = g_main_context_new();
-  m_pLoop = g_main_loop_new(m_pContext, FALSE);
-  m_helper = std::thread([loop = m_pLoop] { g_main_loop_run(loop); });
 }
 
 EmulatedTouchScreen::~EmulatedTouchScreen() {
-  RunOnHelperThread([this] {
-    for (auto &entry : m_devices) {
-      DeviceState &state = *entry.second;
-      umockdev_testbed_detach_ioctl(m_pTestbed, state.device.devNode.c_str(),
-                                    nullptr);
-      g_object_unref(state.handler);
-      state.handler = nullptr;
-    }
-  });
-  g_main_loop_quit(m_pLoop);
-  m_helper.join();
-  g_object_unref(m_pTestbed);
-  g_main_loop_unref(m_pLoop);
-  g_main_context_unref(m_pContext);
-}
-
-// The hand-over goes through a pthread mutex and condition variable rather
-// than GLib alone, so that ThreadSanitizer sees the two threads synchronise.
-void EmulatedTouchScreen::RunOnHelperThread(const std::function<void()> &work) {
-  struct Job {
-    const std::function<void()> *work;
-    std::mutex mutex;
-    std::condition_variable doneCondition;
-    bool done = false; // guarded by mutex
-  } job;
-  {
-    std::lock_guard<std::mutex> lock(job.mutex);
-    job.work = &work;
+  for (auto &entry : m_devices) {
+    DeviceState &state = *entry.second;
+    umockdev_testbed_detach_ioctl(m_pTestbed, state.device.devNode.c_str(),
+                                  nullptr);
+    g_object_unref(state.handler);
+    state.handler = nullptr;
   }
-  g_main_context_invoke(
-      m_pContext,
-      [](gpointer data) -> gboolean {
-        auto *j = static_cast<Job *>(data);
-        std::lock_guard<std::mutex> lock(j->mutex);
-        (*j->work)();
-        j->done = true;
-        j->doneCondition.notify_one();
-        return G_SOURCE_REMOVE;
-      },
-      &job);
-  std::unique_lock<std::mutex> lock(job.mutex);
-  job.doneCondition.wait(lock, [&] { return job.done; });
+  g_object_unref(m_pTestbed);
+  SyncHandover(); // the answering thread's last request is over
 }
 
-EmulatedDevice EmulatedTouchScreen::AddTouchScreen(uint16_t vendorId,
-                                                   uint16_t productId,
-                                                   std::optional<std::string> serial,
-                                                   bool withReportId55,
-                                                   bool usbAncestor) {
+EmulatedDevice
+EmulatedTouchScreen::AddTouchScreen(uint16_t vendorId, uint16_t productId,
+                                    std::optional<std::string> serial,
+                                    bool withReportId55, bool usbAncestor) {
   TouchScreenSpec spec;
   spec.vendorId = vendorId;
   spec.productId = productId;
@@ -408,7 +384,8 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(uint16_t vendorId,
   return AddTouchScreen(spec);
 }
 
-EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
+EmulatedDevice
+EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
   const int id = m_iNextId++;
   DeviceRecords records = DescribeDevice(id, spec);
 
@@ -419,8 +396,9 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) 
          (error ? error->message : "unknown error"));
   // Written directly, so that any bytes reach the attribute unchanged.
   if (spec.usbAncestor && spec.serial)
-    umockdev_testbed_set_attribute(m_pTestbed, records.device.usbSysPath.c_str(),
-                                   "serial", spec.serial->c_str());
+    umockdev_testbed_set_attribute(m_pTestbed,
+                                   records.device.usbSysPath.c_str(), "serial",
+                                   spec.serial->c_str());
 
   auto state = std::make_unique<DeviceState>();
   state->device = records.device;
@@ -430,8 +408,8 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) 
   state->descriptor = spec.reportDescriptor.empty()
                           ? StandardReportDescriptor(spec.withReportId55)
                           : spec.reportDescriptor;
-  state->reportedDescriptorSize =
-      spec.reportedDescriptorSize.value_or(static_cast<int>(state->descriptor.size()));
+  state->reportedDescriptorSize = spec.reportedDescriptorSize.value_or(
+      static_cast<int>(state->descriptor.size()));
 
   // The node is a pseudo-terminal; raw mode passes every byte through
   // unchanged (no flow-control, signal or line-editing characters).
@@ -445,10 +423,8 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) 
     tcsetattr(state->masterFd, TCSANOW, &mode);
   }
 
-  // The handler answers on the helper thread's context, which must be the
-  // thread-default context while it is attached.
+  // umockdev answers the node's requests on its own worker thread.
   state->handler = umockdev_ioctl_base_new();
-  state->publication = &m_devicesMutex;
   DeviceState *published = state.get();
   g_signal_connect(state->handler, "handle-ioctl", G_CALLBACK(OnHandleIoctl),
                    published);
@@ -456,14 +432,9 @@ EmulatedDevice EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) 
     std::lock_guard<std::mutex> lock(m_devicesMutex);
     m_devices[id] = std::move(state);
   }
-  bool attached = false;
-  RunOnHelperThread([&] {
-    g_main_context_push_thread_default(m_pContext);
-    attached = umockdev_testbed_attach_ioctl(
-        m_pTestbed, records.device.devNode.c_str(), published->handler, nullptr);
-    g_main_context_pop_thread_default(m_pContext);
-  });
-  if (!attached)
+  SyncHandover();
+  if (!umockdev_testbed_attach_ioctl(m_pTestbed, records.device.devNode.c_str(),
+                                     published->handler, nullptr))
     Fail("cannot attach the ioctl handler to " + records.device.devNode);
   return records.device;
 }
@@ -546,9 +517,9 @@ bool EmulatedTouchScreen::WaitUntilInputRead(const EmulatedDevice &device,
   // side. Its count is read through a descriptor of our own for that side,
   // taken from the master and asked by system call, so that umockdev's
   // preload, which answers the node's ioctls, never sees either request.
-  const int peer = static_cast<int>(
-      syscall(SYS_ioctl, state.masterFd, TIOCGPTPEER,
-              O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  const int peer =
+      static_cast<int>(syscall(SYS_ioctl, state.masterFd, TIOCGPTPEER,
+                               O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (peer < 0)
     return false;
   const auto deadline =
@@ -599,7 +570,8 @@ unsigned EmulatedTouchScreen::CallCount(const EmulatedDevice &device,
   return state.counts[Index(request)];
 }
 
-unsigned EmulatedTouchScreen::TotalIoctlCalls(const EmulatedDevice &device) const {
+unsigned
+EmulatedTouchScreen::TotalIoctlCalls(const EmulatedDevice &device) const {
   DeviceState &state = State(device);
   std::lock_guard<std::mutex> lock(state.mutex);
   return state.total;

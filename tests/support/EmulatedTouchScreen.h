@@ -6,7 +6,8 @@
 // open, ioctl, poll and read reach their nodes.
 //
 //   EmulatedTouchScreen bed;                       // owns the testbed
-//   EmulatedDevice screen = bed.AddTouchScreen();  // 2621:2211, a serial, ID 0x55
+//   EmulatedDevice screen = bed.AddTouchScreen();  // 2621:2211, a serial, ID
+//   0x55
 //   // screen.sysPath is what an enumeration reports, screen.devNode the node
 //   bed.SendInputReport(screen, {0x38, 0x01, 0x01});
 //   bed.SetFeatureHandler(screen, controllerModel); // answers feature reports
@@ -36,10 +37,14 @@
 // when a test needs report boundaries, it lets the reader take one report
 // (WaitUntilInputRead) before it sends the next.
 //
-// Threads: the ioctl requests are answered on a helper thread that the fixture
-// owns (a GMainLoop on a private GMainContext). FeatureHandler runs there. All
-// other member functions are called from the test's threads; they may be
-// called while requests are being answered.
+// Threads: umockdev (0.17) answers the ioctl requests on the worker thread of
+// its testbed, which the fixture owns; FeatureHandler runs there. All other
+// member functions are called from the test's threads; they may be called
+// while requests are being answered. Data that a FeatureHandler shares
+// with the test must be guarded by a mutex or be atomic: the client's ioctl
+// and its answer travel through umockdev's uninstrumented code, so
+// ThreadSanitizer does not see them synchronise the two threads. Under
+// ThreadSanitizer, run with the suppressions in umockdev.tsan.supp.
 #ifndef TESTS_SUPPORT_EMULATEDTOUCHSCREEN_H
 #define TESTS_SUPPORT_EMULATEDTOUCHSCREEN_H
 
@@ -50,12 +55,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
-typedef struct _GMainContext GMainContext;
-typedef struct _GMainLoop GMainLoop;
 
 // The requests the emulated node answers.
 enum class HidIoctl {
@@ -73,9 +75,9 @@ enum class FeatureDirection { Set, Get };
 // host's buffer as it passed it (report ID in byte 0, its length the length
 // requested); the handler fills it in place and may shorten it. Returns the
 // request's result: the number of bytes transferred, or a negative errno to
-// fail the request. Runs on the fixture's helper thread.
-using FeatureHandler =
-    std::function<int(FeatureDirection direction, std::vector<uint8_t> &report)>;
+// fail the request. Runs on the testbed's worker thread.
+using FeatureHandler = std::function<int(FeatureDirection direction,
+                                         std::vector<uint8_t> &report)>;
 
 // What to emulate.
 struct TouchScreenSpec {
@@ -105,15 +107,16 @@ struct EmulatedDevice {
 
 class EmulatedTouchScreen {
 public:
-  // Creates the testbed and starts the helper thread. Aborts with a message
-  // when the program does not run inside umockdev's preload.
+  // Creates the testbed. Aborts with a message when the program does not run
+  // inside umockdev's preload.
   EmulatedTouchScreen();
-  // Stops the helper thread and removes the testbed with every device.
+  // Removes the testbed with every device.
   ~EmulatedTouchScreen();
   EmulatedTouchScreen(const EmulatedTouchScreen &) = delete;
   EmulatedTouchScreen &operator=(const EmulatedTouchScreen &) = delete;
 
-  EmulatedDevice AddTouchScreen(const TouchScreenSpec &spec = TouchScreenSpec());
+  EmulatedDevice
+  AddTouchScreen(const TouchScreenSpec &spec = TouchScreenSpec());
   EmulatedDevice AddTouchScreen(uint16_t vendorId, uint16_t productId,
                                 std::optional<std::string> serial,
                                 bool withReportId55 = true,
@@ -169,12 +172,8 @@ public:
 
 private:
   DeviceState &State(const EmulatedDevice &device) const;
-  void RunOnHelperThread(const std::function<void()> &work);
 
   UMockdevTestbed *m_pTestbed = nullptr;
-  GMainContext *m_pContext = nullptr;
-  GMainLoop *m_pLoop = nullptr;
-  std::thread m_helper;
   int m_iNextId = 0; // test threads; AddTouchScreen is not called concurrently
   // Guards the map (not the states, which lock themselves).
   mutable std::mutex m_devicesMutex;

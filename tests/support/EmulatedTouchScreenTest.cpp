@@ -10,6 +10,7 @@
 #include <libudev.h>
 #include <linux/hidraw.h>
 #include <linux/input.h>
+#include <mutex>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -56,7 +57,8 @@ TEST(EmulatedTouchScreenTest, NodeAnswersDeviceInformationAndDescriptor) {
   onI2c.vendorId = 0x26CF;
   onI2c.productId = 0x1941;
   onI2c.usbAncestor = false;
-  const EmulatedDevice devices[] = {bed.AddTouchScreen(), bed.AddTouchScreen(onI2c)};
+  const EmulatedDevice devices[] = {bed.AddTouchScreen(),
+                                    bed.AddTouchScreen(onI2c)};
   const struct {
     uint32_t bus;
     int16_t vendor, product;
@@ -80,8 +82,8 @@ TEST(EmulatedTouchScreenTest, NodeAnswersDeviceInformationAndDescriptor) {
     hidraw_report_descriptor descriptor{};
     descriptor.size = static_cast<__u32>(size);
     ASSERT_EQ(0, ioctl(node.fd(), HIDIOCGRDESC, &descriptor));
-    EXPECT_EQ(standard, std::vector<uint8_t>(descriptor.value,
-                                             descriptor.value + size));
+    EXPECT_EQ(standard,
+              std::vector<uint8_t>(descriptor.value, descriptor.value + size));
     EXPECT_EQ(3u, bed.TotalIoctlCalls(devices[i]));
   }
 }
@@ -90,21 +92,26 @@ TEST(EmulatedTouchScreenTest, FeatureReportsReachTheHandler) {
   EmulatedTouchScreen bed;
   const EmulatedDevice screen = bed.AddTouchScreen();
   Node node(screen);
+  std::mutex handedMutex; // the handler runs on the fixture's thread
   std::vector<uint8_t> handed;
-  bed.SetFeatureHandler(screen, [&](FeatureDirection direction,
-                                    std::vector<uint8_t> &report) {
-    if (direction == FeatureDirection::Set) {
-      handed = report;
-      return static_cast<int>(report.size());
-    }
-    report[1] = 0x87;
-    return static_cast<int>(report.size());
-  });
+  bed.SetFeatureHandler(
+      screen, [&](FeatureDirection direction, std::vector<uint8_t> &report) {
+        if (direction == FeatureDirection::Set) {
+          std::lock_guard<std::mutex> lock(handedMutex);
+          handed = report;
+          return static_cast<int>(report.size());
+        }
+        report[1] = 0x87;
+        return static_cast<int>(report.size());
+      });
 
   uint8_t out[64] = {0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20};
   EXPECT_EQ(64, ioctl(node.fd(), HIDIOCSFEATURE(64), out));
-  EXPECT_EQ(std::vector<uint8_t>(out, out + 64), handed);
-  EXPECT_EQ(handed, bed.LastSetFeature(screen));
+  {
+    std::lock_guard<std::mutex> lock(handedMutex);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 64), handed);
+    EXPECT_EQ(handed, bed.LastSetFeature(screen));
+  }
 
   uint8_t in[64] = {0x55};
   EXPECT_EQ(64, ioctl(node.fd(), HIDIOCGFEATURE(64), in));
@@ -114,9 +121,8 @@ TEST(EmulatedTouchScreenTest, FeatureReportsReachTheHandler) {
   EXPECT_EQ(1u, bed.GetFeatureCalls(screen));
 
   // A handler's negative result fails the request with that errno.
-  bed.SetFeatureHandler(screen, [](FeatureDirection, std::vector<uint8_t> &) {
-    return -EPIPE;
-  });
+  bed.SetFeatureHandler(
+      screen, [](FeatureDirection, std::vector<uint8_t> &) { return -EPIPE; });
   errno = 0;
   EXPECT_EQ(-1, ioctl(node.fd(), HIDIOCGFEATURE(64), in));
   EXPECT_EQ(EPIPE, errno);
@@ -204,11 +210,12 @@ TEST(EmulatedTouchScreenTest, UdevSeesDevicesComeAndGo) {
   bed.SendUevent(screen, "change");
   EXPECT_EQ(std::make_pair(std::string("change"), screen.sysPath), next());
 
-  udev_device *hidraw = udev_device_new_from_syspath(context, screen.sysPath.c_str());
+  udev_device *hidraw =
+      udev_device_new_from_syspath(context, screen.sysPath.c_str());
   ASSERT_NE(nullptr, hidraw);
   EXPECT_STREQ(screen.devNode.c_str(), udev_device_get_devnode(hidraw));
-  udev_device *usb =
-      udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_device");
+  udev_device *usb = udev_device_get_parent_with_subsystem_devtype(
+      hidraw, "usb", "usb_device");
   ASSERT_NE(nullptr, usb);
   EXPECT_EQ(screen.usbSysPath, udev_device_get_syspath(usb));
   EXPECT_STREQ("AB", udev_device_get_sysattr_value(usb, "serial"));
