@@ -345,8 +345,8 @@ EmulatedTouchScreen::StandardReportDescriptor(bool withReportId55) {
   };
   if (withReportId55) {
     // Feature report 0x55: 63 bytes after the ID, 64 in all.
-    const uint8_t feature[] = {0x85, 0x55, 0x09, 0x06, 0x95, 0x3F, 0xB1, 0x02};
-    descriptor.insert(descriptor.end(), std::begin(feature), std::end(feature));
+    for (uint8_t byte : {0x85, 0x55, 0x09, 0x06, 0x95, 0x3F, 0xB1, 0x02})
+      descriptor.push_back(byte);
   }
   descriptor.push_back(0xC0); // End Collection
   return descriptor;
