@@ -7,5 +7,7 @@
 #include <Lumo/LumoExport.h>
 #include <Lumo/LumoTouchScreen.h>
 #include <Lumo/LumoCallback.h>
+#include <Lumo/LumoProtocol.h>
+#include <Lumo/LumoCommand.h>
 
 #endif /* LUMO_H */
