@@ -53,10 +53,18 @@ private:
 };
 
 // Shorthands for the requests that start with one value.
-inline CommandData NoData() { return CommandData(); }
-inline CommandData U8(unsigned value) { return CommandData().U8(value); }
-inline CommandData U16(unsigned value) { return CommandData().U16(value); }
-inline CommandData U32(unsigned value) { return CommandData().U32(value); }
+inline CommandData NoData() {
+  return CommandData();
+}
+inline CommandData U8(unsigned value) {
+  return CommandData().U8(value);
+}
+inline CommandData U16(unsigned value) {
+  return CommandData().U16(value);
+}
+inline CommandData U32(unsigned value) {
+  return CommandData().U32(value);
+}
 
 } // namespace LumoCommand
 

@@ -34,7 +34,8 @@ bool Exchange(void *device, unsigned char type, int target,
 
 int Send(void *device, unsigned char type, int target, unsigned char command,
          const CommandData &data) {
-  return Result(Exchange(device, type, target, command, data, nullptr, nullptr));
+  return Result(
+      Exchange(device, type, target, command, data, nullptr, nullptr));
 }
 
 int ReadFixed(void *device, int target, unsigned char command, void *buffer,

@@ -15,7 +15,9 @@ namespace LumoCommand {
 // the most data one answer carries.
 constexpr unsigned char kAnswerArea = LUMO_ANSWER_DATA_MAX;
 
-inline int Result(bool ok) { return ok ? 0 : -1; }
+inline int Result(bool ok) {
+  return ok ? 0 : -1;
+}
 
 // A write (FRAME_SET) or an action (FRAME_EXECUTE) with its data; 0 when the
 // controller accepts it.

@@ -5,11 +5,15 @@
 
 using namespace LumoCommand;
 
-int LumoSetProtectFlash(void *h, int target) { return Act(h, target, 0xA9); }
+int LumoSetProtectFlash(void *h, int target) {
+  return Act(h, target, 0xA9);
+}
 int LumoSetBeep(void *h, int target, unsigned int value) {
   return Act(h, target, 0xAA, U32(value));
 }
-int LumoSetResetDevice(void *h, int target) { return Act(h, target, 0xAF); }
+int LumoSetResetDevice(void *h, int target) {
+  return Act(h, target, 0xAF);
+}
 int LumoSetStorageErase(void *h, int target, unsigned short value) {
   return Act(h, target, 0xB1, U16(value));
 }
@@ -19,12 +23,24 @@ int LumoSetSettingErase(void *h, int target, unsigned short value) {
 int LumoSetSwapErase(void *h, int target, unsigned short value) {
   return Act(h, target, 0xBA, U16(value));
 }
-int LumoSetProcessImage(void *h, int target) { return Act(h, target, 0xC3); }
+int LumoSetProcessImage(void *h, int target) {
+  return Act(h, target, 0xC3);
+}
 int LumoSetDriverUpdate(void *h, int target, unsigned char value) {
   return Act(h, target, 0xE5, U8(value));
 }
-int LumoSetSetCrc(void *h, int target) { return Act(h, target, 0xF0); }
-int LumoSetEraseCrc(void *h, int target) { return Act(h, target, 0xF1); }
-int LumoSetCheckCrc(void *h, int target) { return Act(h, target, 0xF2); }
-int LumoSetUpgradeBegin(void *h, int target) { return Act(h, target, 0xFE); }
-int LumoSetUpgradeEnd(void *h, int target) { return Act(h, target, 0xFF); }
+int LumoSetSetCrc(void *h, int target) {
+  return Act(h, target, 0xF0);
+}
+int LumoSetEraseCrc(void *h, int target) {
+  return Act(h, target, 0xF1);
+}
+int LumoSetCheckCrc(void *h, int target) {
+  return Act(h, target, 0xF2);
+}
+int LumoSetUpgradeBegin(void *h, int target) {
+  return Act(h, target, 0xFE);
+}
+int LumoSetUpgradeEnd(void *h, int target) {
+  return Act(h, target, 0xFF);
+}

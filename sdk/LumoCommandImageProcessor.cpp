@@ -244,10 +244,9 @@ int LUMO_Alg_SetEdge(void *h, int target, short a, short b) {
       return -1;
     PutEdge(work.data(), a, b);
     for (unsigned i = 0; i < info.blockCount; ++i)
-      if (LumoSetImageProcessorCommandParam(h, target,
-                                            static_cast<unsigned short>(i),
-                                            Block(work, info, i),
-                                            BlockSize(info)) != 0)
+      if (LumoSetImageProcessorCommandParam(
+              h, target, static_cast<unsigned short>(i), Block(work, info, i),
+              BlockSize(info)) != 0)
         return -1;
     return Result(Run(h, target, info));
   }

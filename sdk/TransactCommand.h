@@ -9,8 +9,8 @@
 #define LUMO_TRANSACTCOMMAND_H
 
 // The budget of one exchange.
-constexpr int kTransactAttempts = 5;      // request sent at most this often
-constexpr int kTransactPolls = 80;        // answer polls per attempt
+constexpr int kTransactAttempts = 5; // request sent at most this often
+constexpr int kTransactPolls = 80;   // answer polls per attempt
 constexpr unsigned char kSendFailedDelayMs = 10; // after a failed send
 constexpr unsigned char kBusyDelayMs = 8;        // after a BUSY answer
 

@@ -20,8 +20,8 @@ bool IsStatusType(unsigned char type) {
 // Hands the collected frame to the callback and starts over.
 void Deliver(_ProtocolContext *context) {
   if (context->callback)
-    context->callback(context->user,
-                      reinterpret_cast<const _TransferData *>(context->buffer + 1));
+    context->callback(context->user, reinterpret_cast<const _TransferData *>(
+                                         context->buffer + 1));
   context->count = 0;
 }
 

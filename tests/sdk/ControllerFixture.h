@@ -51,7 +51,8 @@ protected:
     m_controller.InsertReports({ControllerModel::DataFrame(data)});
   }
   void AcknowledgeInstead() {
-    m_controller.InsertReports({ControllerModel::StatusFrame(ControllerModel::kAck)});
+    m_controller.InsertReports(
+        {ControllerModel::StatusFrame(ControllerModel::kAck)});
   }
 
   EmulatedTouchScreen m_bed;

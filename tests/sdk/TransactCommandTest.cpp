@@ -43,7 +43,8 @@ TEST_F(TransactCommandTest, WorkedExamplesByteForByte) {
   ASSERT_TRUE(SetDeviceMode(1));
   const auto after = m_controller.Requests();
   ASSERT_EQ(2u, after.size());
-  EXPECT_EQ(Report({0x55, 0x2D, 0x80, 0xA2, 0x01, 0x01, 0x24}), after[1].report);
+  EXPECT_EQ(Report({0x55, 0x2D, 0x80, 0xA2, 0x01, 0x01, 0x24}),
+            after[1].report);
   EXPECT_EQ(ControllerModel::Reply::Ack, after[1].reply);
   EXPECT_EQ(Bytes{0x01}, m_controller.Record(0x80, 0xA2));
 }
@@ -132,8 +133,8 @@ TEST_F(TransactCommandTest, RefusesWithoutAnyIo) {
       {"data missing", FRAME_SET, 4, nullptr},
   };
   for (const auto &c : cases) {
-    EXPECT_FALSE(TransactCommand(m_handle, c.type, 0x80, 0xA0, c.data,
-                                 c.length, nullptr, nullptr))
+    EXPECT_FALSE(TransactCommand(m_handle, c.type, 0x80, 0xA0, c.data, c.length,
+                                 nullptr, nullptr))
         << c.name;
   }
   EXPECT_EQ(0u, m_bed.TotalIoctlCalls(m_screen));
@@ -153,7 +154,11 @@ TEST_F(TransactCommandTest, AnswerCapacityAndLengthRules) {
   } cases[] = {
       {"fits", {1, 2, 3}, true, 4, 3, {1, 2, 3, 0xEE}},
       {"exactly fits", {1, 2, 3}, true, 3, 3, {1, 2, 3, 0xEE}},
-      {"longer than the capacity: length only", {1, 2, 3}, true, 2, 3,
+      {"longer than the capacity: length only",
+       {1, 2, 3},
+       true,
+       2,
+       3,
        {0xEE, 0xEE, 0xEE, 0xEE}},
       {"empty answer", {}, true, 4, 0, {0xEE, 0xEE, 0xEE, 0xEE}},
       {"no buffer: length only", {1, 2}, false, 4, 2, {0xEE, 0xEE, 0xEE, 0xEE}},
@@ -164,7 +169,8 @@ TEST_F(TransactCommandTest, AnswerCapacityAndLengthRules) {
     Bytes buffer(4, 0xEE);
     unsigned char length = c.capacity;
     EXPECT_TRUE(TransactCommand(m_handle, FRAME_GET, 0x80, 0x00, nullptr, 0,
-                                c.withBuffer ? buffer.data() : nullptr, &length));
+                                c.withBuffer ? buffer.data() : nullptr,
+                                &length));
     EXPECT_EQ(c.length, length);
     EXPECT_EQ(c.copied, buffer);
   }
@@ -185,7 +191,8 @@ TEST_F(TransactCommandTest, OnlyTheFirstFrameOfAReportCounts) {
   EXPECT_EQ(0x05, id);
 
   // A REJECT behind an ACK does not undo it.
-  m_controller.AppendFrame(ControllerModel::StatusFrame(ControllerModel::kReject));
+  m_controller.AppendFrame(
+      ControllerModel::StatusFrame(ControllerModel::kReject));
   EXPECT_TRUE(SetDeviceMode(1));
 }
 
@@ -197,8 +204,8 @@ TEST_F(TransactCommandTest, UndecidingReportsAreSkippedWhilePolling) {
   // receiver, so the split frame is not put together.
   Bytes firstHalf(61, 0x00);
   firstHalf.insert(firstHalf.end(), {0x55, 0x4B, 0x01});
-  m_controller.InsertReports({Report({0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20}),
-                              firstHalf, {0x05, 0x06}});
+  m_controller.InsertReports(
+      {Report({0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20}), firstHalf, {0x05, 0x06}});
   unsigned char id = 0, length = 1;
   ASSERT_TRUE(ReadDeviceId(&id, &length));
   EXPECT_EQ(0x09, id);

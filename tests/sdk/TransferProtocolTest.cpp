@@ -51,13 +51,16 @@ struct Receiver {
     // The whole frame is in the buffer: its length is what was collected,
     // minus the sync byte, minus the checksum for the types that carry one.
     const unsigned char type = frame->bytes[0];
-    const bool status = type == FRAME_ACK || type == FRAME_BUSY || type == FRAME_REJECT;
+    const bool status =
+        type == FRAME_ACK || type == FRAME_BUSY || type == FRAME_REJECT;
     const size_t length = self->context.count - 1u - (status ? 0u : 1u);
     self->frames.emplace_back(frame->bytes, frame->bytes + length);
   }
 };
 
-Bytes Repeat(unsigned char value, size_t count) { return Bytes(count, value); }
+Bytes Repeat(unsigned char value, size_t count) {
+  return Bytes(count, value);
+}
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
@@ -72,13 +75,17 @@ TEST(TransferProtocolTest, FramesRequestsAnswersAndStatusFrames) {
     Bytes transfer;
     Bytes frame;
   } cases[] = {
-      {"read of the device ID", {0x1E, 0x80, 0xA0, 0x00},
+      {"read of the device ID",
+       {0x1E, 0x80, 0xA0, 0x00},
        {0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20}},
-      {"device mode 1", {0x2D, 0x80, 0xA2, 0x01, 0x01},
+      {"device mode 1",
+       {0x2D, 0x80, 0xA2, 0x01, 0x01},
        {0x55, 0x2D, 0x80, 0xA2, 0x01, 0x01, 0x24}},
-      {"action with a 16-bit value", {0x3C, 0x01, 0xB1, 0x02, 0x34, 0x12},
+      {"action with a 16-bit value",
+       {0x3C, 0x01, 0xB1, 0x02, 0x34, 0x12},
        {0x55, 0x3C, 0x01, 0xB1, 0x02, 0x34, 0x12, 0xFA}},
-      {"type 0x5A like a read", {0x5A, 0x80, 0xA0, 0x00},
+      {"type 0x5A like a read",
+       {0x5A, 0x80, 0xA0, 0x00},
        {0x55, 0x5A, 0x80, 0xA0, 0x00, 0x20}},
       {"data answer", {0x4B, 0x01, 0x05}, {0x55, 0x4B, 0x01, 0x05, 0x06}},
       {"empty data answer", {0x4B, 0x00}, {0x55, 0x4B, 0x00, 0x00}},
@@ -134,25 +141,33 @@ TEST(TransferProtocolTest, ReceiverDeliversValidFramesFromMalformedStreams) {
     std::vector<Bytes> frames;
   } cases[] = {
       {"data answer", data05, {{0x4B, 0x01, 0x05}}},
-      {"ACK, BUSY, REJECT", {0x55, 0x87, 0x55, 0x96, 0x55, 0xB4},
+      {"ACK, BUSY, REJECT",
+       {0x55, 0x87, 0x55, 0x96, 0x55, 0xB4},
        {{0x87}, {0x96}, {0xB4}}},
       {"empty data answer", {0x55, 0x4B, 0x00, 0x00}, {{0x4B, 0x00}}},
-      {"request frame", {0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20},
+      {"request frame",
+       {0x55, 0x1E, 0x80, 0xA0, 0x00, 0x20},
        {{0x1E, 0x80, 0xA0, 0x00}}},
-      {"type 0x5A", {0x55, 0x5A, 0x80, 0xA0, 0x00, 0x20},
+      {"type 0x5A",
+       {0x55, 0x5A, 0x80, 0xA0, 0x00, 0x20},
        {{0x5A, 0x80, 0xA0, 0x00}}},
-      {"noise before the sync byte", Concat({{0x00, 0x12, 0x4B, 0x87}, data05}),
+      {"noise before the sync byte",
+       Concat({{0x00, 0x12, 0x4B, 0x87}, data05}),
        {{0x4B, 0x01, 0x05}}},
-      {"unknown type, then a frame", Concat({{0x55, 0x99, 0x01, 0x06}, data05}),
+      {"unknown type, then a frame",
+       Concat({{0x55, 0x99, 0x01, 0x06}, data05}),
        {{0x4B, 0x01, 0x05}}},
       {"wrong checksum dropped, next frame kept",
-       Concat({{0x55, 0x4B, 0x01, 0x05, 0x07}, {0x55, 0x87}}), {{0x87}}},
+       Concat({{0x55, 0x4B, 0x01, 0x05, 0x07}, {0x55, 0x87}}),
+       {{0x87}}},
       {"a doubled sync byte is taken for a type", {0x55, 0x55, 0x87}, {}},
       {"zeros only", Repeat(0x00, 64), {}},
       {"length beyond a report never completes", overlong, {}},
       {"after an overlong frame the 65th byte may sync again",
-       Concat({overlong, {0x55, 0x87}}), {{0x87}}},
-      {"two frames back to back", Concat({data05, {0x55, 0x87}}),
+       Concat({overlong, {0x55, 0x87}}),
+       {{0x87}}},
+      {"two frames back to back",
+       Concat({data05, {0x55, 0x87}}),
        {{0x4B, 0x01, 0x05}, {0x87}}},
   };
   for (const auto &c : cases) {
@@ -183,12 +198,13 @@ TEST(TransferProtocolTest, ReceiverWithoutCallbackOrContextIsHarmless) {
 
 // Whatever the framer sends, the receiver gives back unchanged.
 TEST(TransferProtocolTest, ReceiverTakesBackWhatTheFramerSends) {
-  const unsigned char types[] = {FRAME_GET, FRAME_SET, FRAME_EXECUTE,
-                                 FRAME_REQUEST_5A, FRAME_DATA, FRAME_ACK,
-                                 FRAME_BUSY, FRAME_REJECT};
+  const unsigned char types[] = {FRAME_GET,        FRAME_SET,   FRAME_EXECUTE,
+                                 FRAME_REQUEST_5A, FRAME_DATA,  FRAME_ACK,
+                                 FRAME_BUSY,       FRAME_REJECT};
   for (unsigned char type : types) {
     const bool data = type == FRAME_DATA;
-    const bool status = type == FRAME_ACK || type == FRAME_BUSY || type == FRAME_REJECT;
+    const bool status =
+        type == FRAME_ACK || type == FRAME_BUSY || type == FRAME_REJECT;
     for (unsigned n : {0u, 1u, 7u, 58u, 60u}) {
       if (status && n > 0)
         continue;
@@ -196,7 +212,8 @@ TEST(TransferProtocolTest, ReceiverTakesBackWhatTheFramerSends) {
         continue;
       Bytes transfer = {type};
       if (!data && !status)
-        transfer.insert(transfer.end(), {0x80, static_cast<unsigned char>(0xF0 + n)});
+        transfer.insert(transfer.end(),
+                        {0x80, static_cast<unsigned char>(0xF0 + n)});
       if (!status)
         transfer.push_back(static_cast<unsigned char>(n));
       for (unsigned i = 0; i < n && !status; ++i)
@@ -205,7 +222,8 @@ TEST(TransferProtocolTest, ReceiverTakesBackWhatTheFramerSends) {
       const Bytes frame = Frame(transfer);
       Receiver receiver;
       receiver.Feed(frame);
-      ASSERT_EQ(1u, receiver.frames.size()) << "type " << int(type) << " n " << n;
+      ASSERT_EQ(1u, receiver.frames.size())
+          << "type " << int(type) << " n " << n;
       EXPECT_EQ(transfer, receiver.frames.front());
     }
   }

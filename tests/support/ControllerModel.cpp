@@ -66,13 +66,17 @@ const RecordSpec *FindRecord(uint8_t command) {
   return nullptr;
 }
 
-int AreaIndex(ControllerModel::Area area) { return static_cast<int>(area); }
+int AreaIndex(ControllerModel::Area area) {
+  return static_cast<int>(area);
+}
 
 uint8_t ErasedByte(ControllerModel::Area area) {
   return area == ControllerModel::Area::Swap ? 0x00 : 0xFF;
 }
 
-unsigned Le16(const uint8_t *bytes) { return bytes[0] | bytes[1] << 8; }
+unsigned Le16(const uint8_t *bytes) {
+  return bytes[0] | bytes[1] << 8;
+}
 
 uint32_t Le32(const uint8_t *bytes) {
   return bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
@@ -92,7 +96,8 @@ std::vector<uint8_t> EdgeBytes(int16_t a, int16_t b) {
 }
 
 std::pair<int16_t, int16_t> EdgeOf(const uint8_t *bytes) {
-  return {static_cast<int16_t>(Le16(bytes)), static_cast<int16_t>(Le16(bytes + 2))};
+  return {static_cast<int16_t>(Le16(bytes)),
+          static_cast<int16_t>(Le16(bytes + 2))};
 }
 
 [[noreturn]] void Fail(const char *what, unsigned value) {
@@ -104,13 +109,15 @@ using Blocks = std::map<uint16_t, std::vector<uint8_t>>;
 
 // The work area of an image-processor command, gathered from its blocks
 // (missing blocks read as zeros) and scattered back.
-std::vector<uint8_t> Gather(const Blocks &blocks,
-                            const ControllerModel::ImageProcessorCommand &info) {
+std::vector<uint8_t>
+Gather(const Blocks &blocks,
+       const ControllerModel::ImageProcessorCommand &info) {
   std::vector<uint8_t> work(size_t{info.blockCount} * info.blockSize, 0);
   for (unsigned i = 0; i < info.blockCount; ++i) {
     const auto it = blocks.find(static_cast<uint16_t>(i));
     if (it != blocks.end())
-      std::copy_n(it->second.begin(), std::min<size_t>(it->second.size(), info.blockSize),
+      std::copy_n(it->second.begin(),
+                  std::min<size_t>(it->second.size(), info.blockSize),
                   work.begin() + i * info.blockSize);
   }
   return work;
@@ -132,11 +139,12 @@ struct ControllerModel::Module {
   std::map<uint32_t, std::vector<uint8_t>> areas[3];
   Blocks imageBlocks, debugBlocks;
   std::map<uint8_t, ImageProcessorCommand> imageProcessorCommands;
-  Blocks algorithmCache; // form 0
+  Blocks algorithmCache;  // form 0
   Blocks parameterBlocks; // form 0x22
   Blocks resultBlocks;    // form 0x11
   std::vector<uint8_t> edge = std::vector<uint8_t>(kEdgeBytes, 0);
-  std::vector<uint8_t> setting = std::vector<uint8_t>(kImageProcessorStateBytes, 0);
+  std::vector<uint8_t> setting =
+      std::vector<uint8_t>(kImageProcessorStateBytes, 0);
   std::vector<uint8_t> settingCache = setting;
   std::vector<uint8_t> context = setting;
   std::vector<uint8_t> contextCache = setting;
@@ -231,8 +239,10 @@ void ControllerModel::AttachTo(EmulatedTouchScreen &bed,
 
 // Frames ---------------------------------------------------------------------
 
-std::vector<uint8_t> ControllerModel::DataFrame(const std::vector<uint8_t> &data) {
-  std::vector<uint8_t> frame = {kSync, kData, static_cast<uint8_t>(data.size())};
+std::vector<uint8_t>
+ControllerModel::DataFrame(const std::vector<uint8_t> &data) {
+  std::vector<uint8_t> frame = {kSync, kData,
+                                static_cast<uint8_t>(data.size())};
   frame.insert(frame.end(), data.begin(), data.end());
   uint8_t sum = 0;
   for (size_t i = 2; i < frame.size(); ++i)
@@ -382,7 +392,8 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
   case 0x31: // debug context block by index
   case 0xC2: // image block by index
     if (type == kGet && d.size() == 2) {
-      const Blocks &blocks = command == 0x31 ? module.debugBlocks : module.imageBlocks;
+      const Blocks &blocks =
+          command == 0x31 ? module.debugBlocks : module.imageBlocks;
       const auto it = blocks.find(static_cast<uint16_t>(Le16(d.data())));
       if (it != blocks.end())
         return data(it->second);
@@ -397,7 +408,7 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
     if (type != kGet || !d.empty())
       return reject;
     return data(&module == m_modules[kMain].get() ? m_slaves
-                                                    : std::vector<uint8_t>());
+                                                  : std::vector<uint8_t>());
   case 0xA9: // protect flash, reset, process image, CRC, upgrade
   case 0xAF:
   case 0xC3:
@@ -414,7 +425,7 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
   case 0xBA: {
     if (type != kExecute || d.size() != 2)
       return reject;
-    const Area area = command == 0xB1 ? Area::Storage
+    const Area area = command == 0xB1   ? Area::Storage
                       : command == 0xB6 ? Area::Setting
                                         : Area::Swap;
     module.Erase(area, Le16(d.data()));
@@ -423,7 +434,7 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
   case 0xB2: // blocks
   case 0xB7:
   case 0xBB: {
-    const Area area = command == 0xB2 ? Area::Storage
+    const Area area = command == 0xB2   ? Area::Storage
                       : command == 0xB7 ? Area::Setting
                                         : Area::Swap;
     if (type == kGet && d.size() == 4)
@@ -436,7 +447,8 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
   }
   case 0xB8: // load the swap area from storage, save it back
   case 0xB9: {
-    if (!(type == kSet && d.size() == 4) && !(type == kExecute && d.size() == 2))
+    if (!(type == kSet && d.size() == 4) &&
+        !(type == kExecute && d.size() == 2))
       return reject;
     auto &storage = module.areas[AreaIndex(Area::Storage)];
     auto &swap = module.areas[AreaIndex(Area::Swap)];
@@ -481,8 +493,10 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
       return std::nullopt;
     return module.RunAlgorithm(k, parameters);
   };
-  const uint16_t index = d.size() >= 2 ? static_cast<uint16_t>(Le16(d.data())) : 0;
-  const std::vector<uint8_t> rest(d.begin() + std::min<size_t>(d.size(), 2), d.end());
+  const uint16_t index =
+      d.size() >= 2 ? static_cast<uint16_t>(Le16(d.data())) : 0;
+  const std::vector<uint8_t> rest(d.begin() + std::min<size_t>(d.size(), 2),
+                                  d.end());
 
   switch (command) {
   case 0xD0: // command information, expired form
@@ -493,7 +507,8 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
     std::vector<uint8_t> bytes;
     if (command == 0xD8)
       bytes.push_back(i->command);
-    PutLe16(bytes, command == 0xD8 ? i->parameterLength : i->parameterLength + 1u);
+    PutLe16(bytes,
+            command == 0xD8 ? i->parameterLength : i->parameterLength + 1u);
     PutLe16(bytes, i->blockCount);
     PutLe16(bytes, i->blockSize);
     if (command == 0xD8)
@@ -508,8 +523,8 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
       std::vector<uint8_t> work = Gather(module.algorithmCache, *i);
       if (work.size() < 1 + size_t{i->parameterLength})
         return reject;
-      const std::vector<uint8_t> parameters(work.begin() + 1,
-                                            work.begin() + 1 + i->parameterLength);
+      const std::vector<uint8_t> parameters(
+          work.begin() + 1, work.begin() + 1 + i->parameterLength);
       const auto result = run(i->command, parameters);
       work[0] = result ? 1 : 0;
       if (result)
@@ -540,12 +555,14 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
     if (d.size() < 2)
       return reject;
     if (type == kGet && d.size() == 2) {
-      const Blocks &blocks = command == 0xD2 ? module.algorithmCache : module.resultBlocks;
+      const Blocks &blocks =
+          command == 0xD2 ? module.algorithmCache : module.resultBlocks;
       const auto it = blocks.find(index);
       return it == blocks.end() ? reject : data(it->second);
     }
     if (type == kSet) {
-      (command == 0xD2 ? module.algorithmCache : module.parameterBlocks)[index] = rest;
+      (command == 0xD2 ? module.algorithmCache
+                       : module.parameterBlocks)[index] = rest;
       return ack;
     }
     return reject;
@@ -559,7 +576,8 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
       return result && !result->empty() ? data(*result) : reject;
     }
     if (type == kSet) {
-      const auto result = run(d[0], std::vector<uint8_t>(d.begin() + 1, d.end()));
+      const auto result =
+          run(d[0], std::vector<uint8_t>(d.begin() + 1, d.end()));
       return result ? ack : reject;
     }
     return reject;
@@ -590,7 +608,8 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
     return ack;
   case 0xDE: // blocks of the setting and context caches
   case 0xDF: {
-    std::vector<uint8_t> &cache = command == 0xDE ? module.settingCache : module.contextCache;
+    std::vector<uint8_t> &cache =
+        command == 0xDE ? module.settingCache : module.contextCache;
     const size_t offset = size_t{index} * kBlockBytes;
     if (d.size() < 2 || offset >= cache.size())
       return reject;
@@ -608,7 +627,8 @@ ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
   }
 }
 
-// State for tests --------------------------------------------------------------
+// State for tests
+// --------------------------------------------------------------
 
 ControllerModel::Module *ControllerModel::Find(uint8_t target) {
   const auto it = m_modules.find(target);
@@ -694,8 +714,8 @@ void ControllerModel::SetDebugContextBlock(uint8_t target, uint16_t index,
   Get(target).debugBlocks[index] = std::move(bytes);
 }
 
-void ControllerModel::SetImageProcessorCommand(uint8_t target,
-                                               const ImageProcessorCommand &info) {
+void ControllerModel::SetImageProcessorCommand(
+    uint8_t target, const ImageProcessorCommand &info) {
   std::lock_guard<std::mutex> lock(m_mutex);
   Get(target).imageProcessorCommands[info.command] = info;
 }
@@ -732,7 +752,8 @@ void ControllerModel::FailAlgorithm(uint8_t command, bool fail) {
     m_failingAlgorithms.erase(command);
 }
 
-// Faults -----------------------------------------------------------------------
+// Faults
+// -----------------------------------------------------------------------
 
 void ControllerModel::Busy(unsigned times) {
   std::lock_guard<std::mutex> lock(m_mutex);
@@ -784,7 +805,8 @@ void ControllerModel::FailFeature(FeatureDirection direction, int errnoValue,
   failure.remaining = errnoValue ? times : 0;
 }
 
-// What the host sent -------------------------------------------------------------
+// What the host sent
+// -------------------------------------------------------------
 
 std::vector<ControllerModel::Request> ControllerModel::Requests() const {
   std::lock_guard<std::mutex> lock(m_mutex);

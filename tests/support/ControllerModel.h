@@ -125,12 +125,14 @@ public:
 
   // Blocks answered by the image (0xC2) and debug-context (0x31) reads, by
   // index; an index without a block is rejected.
-  void SetImageBlock(uint8_t target, uint16_t index, std::vector<uint8_t> bytes);
+  void SetImageBlock(uint8_t target, uint16_t index,
+                     std::vector<uint8_t> bytes);
   void SetDebugContextBlock(uint8_t target, uint16_t index,
                             std::vector<uint8_t> bytes);
 
   // Image processor.
-  void SetImageProcessorCommand(uint8_t target, const ImageProcessorCommand &info);
+  void SetImageProcessorCommand(uint8_t target,
+                                const ImageProcessorCommand &info);
   void SetEdge(uint8_t target, int16_t a, int16_t b);
   std::pair<int16_t, int16_t> Edge(uint8_t target) const;
   // The edge setting as saved in the image processor's setting. Setting it

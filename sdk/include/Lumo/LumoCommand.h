@@ -71,8 +71,8 @@ LUMO_API int LumoGetDeviceVersion(void *handle, int target,
 LUMO_API int LumoGetDeviceMode(void *handle, int target,
                                void *buffer); /* 1 byte */
 LUMO_API int LumoGetDeviceStatus(void *handle, int target,
-                                 void *buffer);               /* 8 bytes */
-LUMO_API int LumoGetCcbStatus(void *handle, void *buffer);    /* 8, main */
+                                 void *buffer);            /* 8 bytes */
+LUMO_API int LumoGetCcbStatus(void *handle, void *buffer); /* 8, main */
 LUMO_API int LumoGetFcbStatus(void *handle, int target,
                               void *buffer); /* 8 bytes */
 LUMO_API int LumoGetChipInformation(void *handle, int target,
@@ -191,8 +191,7 @@ LUMO_API int LumoSetLightSourcePwm(void *handle, int target,
                                    _LumoRecord8 record);
 LUMO_API int LumoSetDeviceID(void *handle, int target, unsigned char id);
 LUMO_API int LumoSetDeviceMode(void *handle, int target, unsigned char mode);
-LUMO_API int LumoSetDeviceStatus(void *handle, int target,
-                                 _LumoRecord8 record);
+LUMO_API int LumoSetDeviceStatus(void *handle, int target, _LumoRecord8 record);
 LUMO_API int LumoSetDeviceLight(void *handle, int target, unsigned char light);
 LUMO_API int LumoSetSlaveID(void *handle, int target, unsigned char id);
 /* Block writes: the 32-bit address, then length data bytes (at most 54). */
