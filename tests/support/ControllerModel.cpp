@@ -241,13 +241,17 @@ void ControllerModel::AttachTo(EmulatedTouchScreen &bed,
 
 std::vector<uint8_t>
 ControllerModel::DataFrame(const std::vector<uint8_t> &data) {
-  std::vector<uint8_t> frame = {kSync, kData,
-                                static_cast<uint8_t>(data.size())};
-  frame.insert(frame.end(), data.begin(), data.end());
-  uint8_t sum = 0;
-  for (size_t i = 2; i < frame.size(); ++i)
-    sum = static_cast<uint8_t>(sum + frame[i]);
-  frame.push_back(sum);
+  const auto length = static_cast<uint8_t>(data.size());
+  std::vector<uint8_t> frame(data.size() + 4);
+  frame[0] = kSync;
+  frame[1] = kData;
+  frame[2] = length;
+  uint8_t sum = length;
+  for (size_t i = 0; i < data.size(); ++i) {
+    frame[3 + i] = data[i];
+    sum = static_cast<uint8_t>(sum + data[i]);
+  }
+  frame.back() = sum;
   return frame;
 }
 
