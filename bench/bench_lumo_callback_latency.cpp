@@ -25,9 +25,9 @@ namespace {
 struct Arrivals {
   std::mutex mutex;
   std::condition_variable arrived;
-  Clock::time_point when;   // guarded by mutex
-  unsigned scanTime = 0;    // guarded by mutex
-  bool any = false;         // guarded by mutex
+  Clock::time_point when; // guarded by mutex
+  unsigned scanTime = 0;  // guarded by mutex
+  bool any = false;       // guarded by mutex
 };
 
 void OnRawTouch(void *user, const void *record) {
@@ -96,7 +96,8 @@ int main(int argc, char **argv) {
       return 1;
     }
     microseconds.push_back(
-        std::chrono::duration<double, std::micro>(arrivals.when - sent).count());
+        std::chrono::duration<double, std::micro>(arrivals.when - sent)
+            .count());
   }
 
   LumoDeleteCallbackManager(manager);

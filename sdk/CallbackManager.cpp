@@ -160,16 +160,33 @@ int _CallbackManager::Unregister(ReportKindIndex kind) {
   CallbackSlot &slot = slots[kind];
   if (!slot.Occupied())
     return -1;
+  bool last = true;
+  for (unsigned other = 0; other < kReportKindCount; ++other)
+    if (other != kind && slots[other].Occupied())
+      last = false;
+  if (last && OnDispatcherThread())
+    return -1;
   slot.Clear(); // the function first, then the user pointer
-  if (!AnySlotOccupied())
+  if (last)
     StopDispatcher();
   return 0;
 }
 
-void _CallbackManager::UnregisterAll() {
+int _CallbackManager::UnregisterAll() {
+  if (OnDispatcherThread())
+    return -1;
   for (CallbackSlot &slot : slots)
     slot.Clear();
   StopDispatcher();
+  return 0;
+}
+
+// A callback that stopped its own dispatcher would have it join itself (which
+// fails) and then free the events the dispatcher still uses once the callback
+// returns.
+bool _CallbackManager::OnDispatcherThread() const {
+  const auto *thread = static_cast<const _ThreadContext *>(dispatcherThread);
+  return thread && pthread_equal(thread->thread, pthread_self());
 }
 
 bool _CallbackManager::StartDispatcher() {

@@ -44,15 +44,16 @@ struct _CallbackManager {
   int Register(LumoReports::ReportKindIndex kind, LumoReportCallback function,
                void *user);
   // Empties the slot of kind; fails when it is empty. Emptying the last slot
-  // stops the threads.
+  // stops the threads. Also fails, changing nothing, when it would empty the
+  // last slot from a callback: the dispatcher cannot wait for its own end.
   int Unregister(LumoReports::ReportKindIndex kind);
-  // Empties every slot and stops the threads (if they run).
-  void UnregisterAll();
-
-  bool Active() const { return dispatcherThread != nullptr; }
+  // Empties every slot and stops the threads (if they run). Fails, changing
+  // nothing, when called from a callback of this manager.
+  int UnregisterAll();
 
 private:
   bool AnySlotOccupied() const;
+  bool OnDispatcherThread() const;
   bool StartDispatcher();
   void StopDispatcher();
 };

@@ -76,8 +76,7 @@ int LumoUnregisterVirtualKeyCallback(void *manager) {
 int LumoUnregisterAllCallback(void *manager) {
   if (!manager)
     return -1;
-  Manager(manager)->UnregisterAll();
-  return 0;
+  return Manager(manager)->UnregisterAll();
 }
 
 int LumoDeleteCallbackManager(void *manager) {
@@ -87,8 +86,14 @@ int LumoDeleteCallbackManager(void *manager) {
   return 0;
 }
 
-int LumoCreateTouchScreenNotificationA(void *, void *) { return 1; }
+int LumoCreateTouchScreenNotificationA(void *, void *) {
+  return 1;
+}
 
-int LumoCreateTouchScreenNotificationW(void *, void *) { return 1; }
+int LumoCreateTouchScreenNotificationW(void *, void *) {
+  return 1;
+}
 
-int LumoDeleteTouchScreenNotification(void *) { return 1; }
+int LumoDeleteTouchScreenNotification(void *) {
+  return 1;
+}

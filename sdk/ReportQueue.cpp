@@ -52,18 +52,4 @@ bool ReportQueue::TakeFront(QueuedReport &report) {
   return true;
 }
 
-void ReportQueue::Clear() {
-  std::deque<QueuedReport> reports;
-  {
-    QueueLock lock(m_pMutex);
-    reports.swap(m_reports);
-  }
-  // The buffers are freed here, with the mutex released.
-}
-
-size_t ReportQueue::Size() const {
-  QueueLock lock(m_pMutex);
-  return m_reports.size();
-}
-
 } // namespace LumoReports

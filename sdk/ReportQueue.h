@@ -10,7 +10,6 @@
 #ifndef LUMO_REPORTQUEUE_H
 #define LUMO_REPORTQUEUE_H
 
-#include <cstddef>
 #include <deque>
 #include <memory>
 
@@ -36,9 +35,6 @@ public:
   bool Append(const void *data, unsigned length);
   // Takes the oldest report off the queue; false when the queue is empty.
   bool TakeFront(QueuedReport &report);
-  // Frees every queued report.
-  void Clear();
-  size_t Size() const;
 
 private:
   void *m_pMutex;

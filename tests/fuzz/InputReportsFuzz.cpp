@@ -51,7 +51,8 @@ bool IsU16(float value) {
 
 void Record(unsigned kind, const void *record, size_t size) {
   const auto *bytes = static_cast<const uint8_t *>(record);
-  g_tally->calls.push_back(Call{kind, std::vector<uint8_t>(bytes, bytes + size)});
+  g_tally->calls.push_back(
+      Call{kind, std::vector<uint8_t>(bytes, bytes + size)});
 }
 
 void OnDiagnosis(void *, const void *record) {

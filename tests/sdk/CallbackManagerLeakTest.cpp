@@ -18,7 +18,9 @@ namespace {
 
 std::atomic<unsigned> g_delivered{0};
 
-void CountReport(void *, const void *) { ++g_delivered; }
+void CountReport(void *, const void *) {
+  ++g_delivered;
+}
 
 TEST(CallbackManagerLeakTest, ThousandCyclesWithReportsFlowingLeaveNothing) {
   EmulatedTouchScreen bed;

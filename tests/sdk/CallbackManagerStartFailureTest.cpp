@@ -71,7 +71,8 @@ TEST(CallbackManagerStartFailureTest, RegistrationFailsWhenAThreadCannotStart) {
   ASSERT_EQ(0, LumoRegisterTouchCallback(manager, CallbackRecorder::OnTouch,
                                          &recorder));
   EXPECT_EQ(idle + 2, WaitForThreadCount(idle + 2));
-  ASSERT_TRUE(bed.SendInputReport(screen, TouchReport(0x36, kTouching, kAbsent, 0x0201, 1)));
+  ASSERT_TRUE(bed.SendInputReport(
+      screen, TouchReport(0x36, kTouching, kAbsent, 0x0201, 1)));
   EXPECT_TRUE(recorder.WaitFor(std::string("touch ") + kTouchingText));
   EXPECT_EQ(0, LumoDeleteCallbackManager(manager));
   EXPECT_EQ(idle, WaitForThreadCount(idle));

@@ -28,8 +28,8 @@ const struct Kind {
   UnregisterFunction unregisterCallback;
   LumoReportCallback record;
 } kKinds[] = {
-    {"diagnosis", LumoRegisterDiagnosisCallback, LumoUnregisterDiagnosisCallback,
-     CallbackRecorder::OnDiagnosis},
+    {"diagnosis", LumoRegisterDiagnosisCallback,
+     LumoUnregisterDiagnosisCallback, CallbackRecorder::OnDiagnosis},
     {"raw touch", LumoRegisterRawtouchCallback, LumoUnregisterRawtouchCallback,
      CallbackRecorder::OnRawTouch},
     {"touch", LumoRegisterTouchCallback, LumoUnregisterTouchCallback,
@@ -122,8 +122,8 @@ TEST_F(CallbackManagerTest, RegisteringAKindTwiceFailsAndKeepsTheFirst) {
                                          &m_recorder));
   EXPECT_EQ(-1, LumoRegisterTouchCallback(m_manager, CallbackRecorder::OnTouch,
                                           &second));
-  EXPECT_EQ(-1, LumoRegisterTouchCallback(m_manager, CallbackRecorder::OnRawTouch,
-                                          &m_recorder));
+  EXPECT_EQ(-1, LumoRegisterTouchCallback(
+                    m_manager, CallbackRecorder::OnRawTouch, &m_recorder));
   Send(kTouchReport);
   ASSERT_TRUE(m_recorder.WaitFor(kTouchOne));
   EXPECT_EQ(std::vector<std::string>{kTouchOne}, m_recorder.Calls());
@@ -131,8 +131,8 @@ TEST_F(CallbackManagerTest, RegisteringAKindTwiceFailsAndKeepsTheFirst) {
 }
 
 TEST_F(CallbackManagerTest, RawTouchAndTouchShareOneReaderAndDispatcher) {
-  ASSERT_EQ(0, LumoRegisterRawtouchCallback(m_manager, CallbackRecorder::OnRawTouch,
-                                            &m_recorder));
+  ASSERT_EQ(0, LumoRegisterRawtouchCallback(
+                   m_manager, CallbackRecorder::OnRawTouch, &m_recorder));
   ExpectThreads(true);
   ASSERT_EQ(0, LumoRegisterTouchCallback(m_manager, CallbackRecorder::OnTouch,
                                          &m_recorder));
@@ -147,8 +147,8 @@ TEST_F(CallbackManagerTest, RawTouchAndTouchShareOneReaderAndDispatcher) {
 }
 
 TEST_F(CallbackManagerTest, ThreadsRunWhileAnyKindIsRegisteredAndStartAgain) {
-  ASSERT_EQ(0, LumoRegisterRawtouchCallback(m_manager, CallbackRecorder::OnRawTouch,
-                                            &m_recorder));
+  ASSERT_EQ(0, LumoRegisterRawtouchCallback(
+                   m_manager, CallbackRecorder::OnRawTouch, &m_recorder));
   ASSERT_EQ(0, LumoRegisterTouchCallback(m_manager, CallbackRecorder::OnTouch,
                                          &m_recorder));
 
@@ -237,7 +237,8 @@ TEST_F(CallbackManagerTest, SlowCallbackLosesNoReports) {
                    &gate));
   const unsigned kReports = 50;
   for (unsigned i = 0; i < kReports; ++i)
-    SendAlone(TouchReport(0x36, kTouching, kAbsent, static_cast<uint16_t>(i), 1));
+    SendAlone(
+        TouchReport(0x36, kTouching, kAbsent, static_cast<uint16_t>(i), 1));
   {
     std::unique_lock<std::mutex> lock(gate.mutex);
     gate.open = true;
@@ -258,6 +259,46 @@ TEST_F(CallbackManagerTest, UnpluggedDeviceStillStopsCleanly) {
   m_bed.RemoveDevice(m_screen);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ExpectThreads(true);
+  EXPECT_EQ(0, LumoUnregisterTouchCallback(m_manager));
+  ExpectThreads(false);
+}
+
+// From a callback, the manager can drop other kinds but not stop its own
+// dispatcher: that would have the dispatcher wait for itself.
+TEST_F(CallbackManagerTest, CallbackCannotStopItsOwnManager) {
+  struct Attempt {
+    void *manager;
+    std::atomic<int> dropRaw{1}, dropLast{1}, dropAll{1}, remove{1};
+    std::atomic<bool> done{false};
+  } attempt;
+  attempt.manager = m_manager;
+  ASSERT_EQ(0, LumoRegisterRawtouchCallback(
+                   m_manager, CallbackRecorder::OnRawTouch, &m_recorder));
+  ASSERT_EQ(0, LumoRegisterTouchCallback(
+                   m_manager,
+                   [](void *user, const void *) {
+                     auto *a = static_cast<Attempt *>(user);
+                     if (a->done)
+                       return;
+                     a->dropRaw = LumoUnregisterRawtouchCallback(a->manager);
+                     a->dropLast = LumoUnregisterTouchCallback(a->manager);
+                     a->dropAll = LumoUnregisterAllCallback(a->manager);
+                     a->remove = LumoDeleteCallbackManager(a->manager);
+                     a->done = true;
+                   },
+                   &attempt));
+  Send(kTouchReport);
+  for (int i = 0; i < 5000 && !attempt.done; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(attempt.done);
+  EXPECT_EQ(0, attempt.dropRaw.load());
+  EXPECT_EQ(-1, attempt.dropLast.load());
+  EXPECT_EQ(-1, attempt.dropAll.load());
+  EXPECT_EQ(-1, attempt.remove.load());
+
+  // The touch callback is still in place and the threads run on.
+  ExpectThreads(true);
+  EXPECT_EQ(-1, LumoUnregisterRawtouchCallback(m_manager));
   EXPECT_EQ(0, LumoUnregisterTouchCallback(m_manager));
   ExpectThreads(false);
 }

@@ -19,9 +19,10 @@
 inline std::string DescribeTouchPoint(const char *kind, const void *record) {
   const auto *point = static_cast<const _TouchPoint *>(record);
   char text[160];
-  std::snprintf(text, sizeof text, "%s tip=%u id=%u x=%g y=%g w=%g h=%g scan=%u",
-                kind, point->tip, point->contactId, point->x, point->y,
-                point->width, point->height, point->scanTime);
+  std::snprintf(text, sizeof text,
+                "%s tip=%u id=%u x=%g y=%g w=%g h=%g scan=%u", kind, point->tip,
+                point->contactId, point->x, point->y, point->width,
+                point->height, point->scanTime);
   return text;
 }
 
@@ -50,10 +51,12 @@ public:
     static_cast<CallbackRecorder *>(user)->Add(DescribeDiagnosis(record));
   }
   static void OnRawTouch(void *user, const void *record) {
-    static_cast<CallbackRecorder *>(user)->Add(DescribeTouchPoint("raw", record));
+    static_cast<CallbackRecorder *>(user)->Add(
+        DescribeTouchPoint("raw", record));
   }
   static void OnTouch(void *user, const void *record) {
-    static_cast<CallbackRecorder *>(user)->Add(DescribeTouchPoint("touch", record));
+    static_cast<CallbackRecorder *>(user)->Add(
+        DescribeTouchPoint("touch", record));
   }
   static void OnVirtualKey(void *user, const void *record) {
     static_cast<CallbackRecorder *>(user)->Add(DescribeVirtualKey(record));
@@ -91,8 +94,9 @@ public:
   }
 
   // Waits until at least count calls have been recorded.
-  bool WaitForCount(size_t count,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+  bool
+  WaitForCount(size_t count,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_changed.wait_for(lock, timeout,
                               [&] { return m_calls.size() >= count; });

@@ -1,6 +1,6 @@
 // The splitter and the decoders on their own: buffers in, callbacks out.
-#include "CallbackSlot.h"
 #include "InputReports.h"
+#include "CallbackSlot.h"
 #include "sdk/CallbackRecorder.h"
 #include "sdk/InputReportCases.h"
 
@@ -53,9 +53,10 @@ TEST_F(InputReportsTest, ReportKindTable) {
 
 TEST_F(InputReportsTest, ReportsOfAnEmptySlotDecodeIntoNothing) {
   m_slots[kRawTouchKind].Store(CallbackRecorder::OnRawTouch, &m_recorder);
-  const Bytes buffer =
-      Concat({DiagnosisReport(0), TouchReport(0x36, kTouching, kLifted, 0x0201, 2),
-              VirtualKeyReport(1, 1), TouchReport(0x34, kTouching, kAbsent, 0x0201, 2)});
+  const Bytes buffer = Concat(
+      {DiagnosisReport(0), TouchReport(0x36, kTouching, kLifted, 0x0201, 2),
+       VirtualKeyReport(1, 1),
+       TouchReport(0x34, kTouching, kAbsent, 0x0201, 2)});
   EXPECT_EQ(std::vector<std::string>{std::string("raw ") + kTouchingText},
             Split(buffer));
   // Nothing registered at all.
@@ -85,7 +86,8 @@ TEST_F(InputReportsTest, DiagnosisCallbackGetsACopyOfThePayload) {
       &handed);
   SplitReports(report.data(), report.size(), m_slots);
   ASSERT_NE(nullptr, handed);
-  EXPECT_TRUE(handed < report.data() || handed >= report.data() + report.size());
+  EXPECT_TRUE(handed < report.data() ||
+              handed >= report.data() + report.size());
 }
 
 } // namespace

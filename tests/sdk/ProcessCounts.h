@@ -19,17 +19,20 @@ inline int CountEntries(const char *path) {
   return count;
 }
 
-inline int ThreadCount() { return CountEntries("/proc/self/task"); }
+inline int ThreadCount() {
+  return CountEntries("/proc/self/task");
+}
 
 // The descriptor opendir holds while it lists is not counted.
-inline int DescriptorCount() { return CountEntries("/proc/self/fd") - 1; }
+inline int DescriptorCount() {
+  return CountEntries("/proc/self/fd") - 1;
+}
 
 // A joined thread can stay listed a moment after pthread_join has returned,
 // until the kernel has reaped it: waits until the count is `expected` and
 // returns the last count seen.
-inline int WaitForThreadCount(int expected,
-                              std::chrono::milliseconds timeout =
-                                  std::chrono::seconds(2)) {
+inline int WaitForThreadCount(
+    int expected, std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   int count = ThreadCount();
   while (count != expected && std::chrono::steady_clock::now() < deadline) {

@@ -14,9 +14,10 @@
  *
  * Callbacks run on the dispatcher thread. Each receives the user pointer given
  * at registration and a pointer to the decoded record, which belongs to the
- * library and is valid only during the call. A callback must not unregister
- * its own manager's last callback nor delete the manager. One manager must not
- * be registered or unregistered from two threads at once.
+ * library and is valid only during the call. A callback cannot unregister
+ * its own manager's last callback, unregister all or delete the manager (the
+ * dispatcher would have to wait for itself): those calls fail there. One
+ * manager must not be registered or unregistered from two threads at once.
  *
  * Results: 0 on success, -1 on failure (the notification functions: 1). */
 #ifndef LUMO_CALLBACK_H
@@ -30,7 +31,7 @@ LUMO_EXTERN_C_BEGIN
  * 20 bytes, no padding. The coordinates and the size are in device units. */
 #pragma pack(push, 1)
 typedef struct _TouchPoint {
-  unsigned char tip;       /* 1 while the contact touches, 0 once lifted */
+  unsigned char tip; /* 1 while the contact touches, 0 once lifted */
   unsigned char contactId;
   float x;
   float y;
@@ -70,17 +71,19 @@ LUMO_API int LumoRegisterVirtualKeyCallback(void *manager,
                                             void *user);
 
 /* Removes the callback of one kind; fails for a null manager or when that
- * kind has no callback. Removing the last one stops the threads. */
+ * kind has no callback. Removing the last one stops the threads and returns
+ * once they have ended. */
 LUMO_API int LumoUnregisterDiagnosisCallback(void *manager);
 LUMO_API int LumoUnregisterRawtouchCallback(void *manager);
 LUMO_API int LumoUnregisterTouchCallback(void *manager);
 LUMO_API int LumoUnregisterVirtualKeyCallback(void *manager);
 
-/* Removes every callback and stops the threads; fails only for a null
- * manager. */
+/* Removes every callback and stops the threads; fails for a null manager
+ * (and from a callback of the manager). */
 LUMO_API int LumoUnregisterAllCallback(void *manager);
 
-/* Removes every callback, stops the threads and frees the manager. */
+/* Removes every callback, stops the threads and frees the manager; fails for
+ * a null manager (and from a callback of the manager). */
 LUMO_API int LumoDeleteCallbackManager(void *manager);
 
 /* Touch-screen arrival notifications: not delivered on Linux (a client that
