@@ -224,7 +224,11 @@ ControllerModel::ControllerModel() {
   m_modules[kMain] = std::make_unique<Module>();
 }
 
-ControllerModel::~ControllerModel() = default;
+// The last answers were given on the fixture's thread; taking the lock orders
+// them before the state is destroyed here.
+ControllerModel::~ControllerModel() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+}
 
 FeatureHandler ControllerModel::Handler() {
   return [this](FeatureDirection direction, std::vector<uint8_t> &report) {
