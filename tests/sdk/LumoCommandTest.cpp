@@ -1047,3 +1047,26 @@ TEST_F(LumoCommandTest, WorkingModeGoesToTheMainModuleThenEachSlave) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LumoCommandTest, CommandInformationFillsItsRecord) {
+  static_assert(sizeof(_ImageProcessorCommandInfo) == 8, "packed record");
+  m_controller.SetImageProcessorCommand(0x80, {0x10, 0x0102, 3, 0x20, 0x11});
+  // The members are packed: compared as copies, never by reference.
+  _ImageProcessorCommandInfo info{};
+  ASSERT_EQ(0, LumoGetImageProcessorCommandInfo(m_handle, 0x80, 0x10, &info));
+  EXPECT_EQ(0x10, info.command);
+  EXPECT_EQ(0x0102, static_cast<unsigned>(info.parameterLength));
+  EXPECT_EQ(3, static_cast<unsigned>(info.blockCount));
+  EXPECT_EQ(0x20, static_cast<unsigned>(info.blockSize));
+  EXPECT_EQ(0x11, info.form);
+  // Older controllers: parameter length + 1, block count, block size.
+  unsigned char expired[6] = {};
+  ASSERT_EQ(
+      0, LUMO_Expired_GetAlgorithmCommandInfo(m_handle, 0x80, 0x10, expired));
+  EXPECT_EQ(Bytes({0x03, 0x01, 0x03, 0x00, 0x20, 0x00}),
+            Bytes(expired, expired + 6));
+}
+
+} // namespace
