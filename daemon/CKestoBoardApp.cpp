@@ -91,20 +91,7 @@ bool IsDirectory(const dirent *entry) {
 
 std::atomic<CKestoBoardApp *> CKestoBoardApp::s_pApp{nullptr};
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(CKestoBoardApp, wxApp)
-  EVT_SOCKET(CKestoBoardApp::ID_SOFT_SOCKET, CKestoBoardApp::OnSoftSocket)
-  EVT_MENU(CKestoBoardApp::ID_START_SOFTWARE, CKestoBoardApp::OnStartSoftware)
-  EVT_MENU(CKestoBoardApp::ID_RUN_ORIENT, CKestoBoardApp::OnRunOrient)
-  EVT_MENU(CKestoBoardApp::ID_RUN_NOTTOUCH, CKestoBoardApp::OnRunNotTouch)
-  EVT_MENU(CKestoBoardApp::ID_START_RELEASE, CKestoBoardApp::OnStartReleaseTimer)
-  EVT_MENU(CKestoBoardApp::ID_START_SIDEKEY, CKestoBoardApp::OnStartSidekeyTimer)
-  EVT_TIMER(CKestoBoardApp::ID_RELEASE_TIMER, CKestoBoardApp::OnReleaseTimer)
-  EVT_TIMER(CKestoBoardApp::ID_SIDEKEY_TIMER, CKestoBoardApp::OnSidekeyTimer)
-wxEND_EVENT_TABLE()
-// clang-format on
-
-    CKestoBoardApp::CKestoBoardApp()
+CKestoBoardApp::CKestoBoardApp()
     : m_pNotify(nullptr), m_releaseTimer(this, ID_RELEASE_TIMER),
       m_sidekeyTimer(this, ID_SIDEKEY_TIMER), m_pReceiver(nullptr),
       m_pIpcServer(nullptr), m_pWork(nullptr), m_pIPCSocket(nullptr),
@@ -291,6 +278,7 @@ void CKestoBoardApp::ReleaseServices() {
   }
   if (work)
     work->Delete();
+  m_bWorking = false;
   // 3. IPC server.
   delete m_pIpcServer;
   m_pIpcServer = nullptr;
@@ -699,3 +687,17 @@ long CKestoBoardApp::FindProcessByName(const char *name, bool exact) {
 bool CKestoBoardApp::IsSoftwareRunning() {
   return FindProcessByName(kSoftwareProcess, true) >= 0;
 }
+
+// --- Event table ------------------------------------------------------------
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CKestoBoardApp, wxApp)
+  EVT_SOCKET(CKestoBoardApp::ID_SOFT_SOCKET, CKestoBoardApp::OnSoftSocket)
+  EVT_MENU(CKestoBoardApp::ID_START_SOFTWARE, CKestoBoardApp::OnStartSoftware)
+  EVT_MENU(CKestoBoardApp::ID_RUN_ORIENT, CKestoBoardApp::OnRunOrient)
+  EVT_MENU(CKestoBoardApp::ID_RUN_NOTTOUCH, CKestoBoardApp::OnRunNotTouch)
+  EVT_MENU(CKestoBoardApp::ID_START_RELEASE, CKestoBoardApp::OnStartReleaseTimer)
+  EVT_MENU(CKestoBoardApp::ID_START_SIDEKEY, CKestoBoardApp::OnStartSidekeyTimer)
+  EVT_TIMER(CKestoBoardApp::ID_RELEASE_TIMER, CKestoBoardApp::OnReleaseTimer)
+  EVT_TIMER(CKestoBoardApp::ID_SIDEKEY_TIMER, CKestoBoardApp::OnSidekeyTimer)
+wxEND_EVENT_TABLE()

@@ -76,15 +76,4 @@ TEST(ProcessScanTest, ArgumentsAreNotPartOfTheName) {
   EXPECT_EQ(CKestoBoardApp::FindProcessByName("60", true), -1);
 }
 
-TEST(ProcessScanTest, WhiteboardSoftwareIsFoundByItsExactName) {
-  ASSERT_FALSE(CKestoBoardApp::IsSoftwareRunning())
-      << "a KestoWBSW process runs on this machine";
-  {
-    NamedProcess other("/usr/bin/kestowbsw");
-    EXPECT_FALSE(CKestoBoardApp::IsSoftwareRunning());
-  }
-  NamedProcess software("/usr/share/TavioBoard_Software/KestoWBSW");
-  EXPECT_TRUE(CKestoBoardApp::IsSoftwareRunning());
-}
-
 } // namespace
