@@ -28,5 +28,12 @@ bench:
 install: build
 	cmake --install $(BUILD)
 
+# Installs the packages, builds, installs and starts the daemon on the current
+# X display; Ctrl-C (SIGINT) or SIGTERM stops it cleanly.
+run:
+	@test -n "$$DISPLAY" || { echo "make run: DISPLAY is not set; run it from the X session" >&2; exit 1; }
+	$(MAKE) install
+	"$$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' $(BUILD)/CMakeCache.txt)/bin/Tavio_Driver"
+
 clean:
 	rm -rf build
