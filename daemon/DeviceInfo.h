@@ -16,10 +16,10 @@ enum : int32_t {
 struct DeviceInfo {
   int32_t pid = 0;
   int32_t vid = 0;
-  int32_t kind = 0;           // kDeviceKind*
-  int32_t baud = 0;           // serial speed for kind 2, else 0
-  char *pDevPath = nullptr;   // owned copy of the instance path; null in tables
-  int32_t type = 0;           // board type of the work thread to start
+  int32_t kind = 0;         // kDeviceKind*
+  int32_t baud = 0;         // serial speed for kind 2, else 0
+  char *pDevPath = nullptr; // owned copy of the instance path; null in tables
+  int32_t type = 0;         // board type of the work thread to start
 
   DeviceInfo() = default;
   DeviceInfo(const DeviceInfo &o) { CopyFrom(o); }

@@ -31,7 +31,7 @@ int ParseHex(const std::string &text) {
 
 CKestoBoardNotifyLinux::CKestoBoardNotifyLinux(CBoardAttachTarget &target)
     : CKestoBoardNotifyBase(target), m_pUsbDevice(nullptr),
-      m_pHubDevice(nullptr) {}
+      m_pHubDevice(nullptr), m_bListening(false) {}
 
 CKestoBoardNotifyLinux::~CKestoBoardNotifyLinux() = default;
 
@@ -40,10 +40,32 @@ wxThread::ExitCode CKestoBoardNotifyLinux::Entry() {
     std::lock_guard<std::recursive_mutex> lock(m_handleMutex);
     m_udev.reset(udev_new());
   }
+  // Listen before looking at what is present: a board plugged in while the
+  // enumeration runs is then still seen, as an event queued on the monitor.
+  UdevMonitorPtr monitor = OpenMonitor();
   Enumerate("usb");
   Enumerate("video4linux");
-  MonitorLoop();
+  if (monitor)
+    MonitorLoop(monitor.get());
   return 0;
+}
+
+UdevMonitorPtr CKestoBoardNotifyLinux::OpenMonitor() {
+  UdevMonitorPtr monitor;
+  {
+    std::lock_guard<std::recursive_mutex> lock(m_handleMutex);
+    if (m_udev)
+      monitor.reset(udev_monitor_new_from_netlink(m_udev.get(), "udev"));
+  }
+  if (!monitor)
+    return monitor;
+  // No subsystem or type given: every event reaches handleDevice, which
+  // picks USB interfaces and video devices itself.
+  udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), nullptr,
+                                                  nullptr);
+  udev_monitor_enable_receiving(monitor.get());
+  m_bListening = true;
+  return monitor;
 }
 
 void CKestoBoardNotifyLinux::Enumerate(const char *subsystem) {
@@ -66,21 +88,8 @@ void CKestoBoardNotifyLinux::Enumerate(const char *subsystem) {
   }
 }
 
-void CKestoBoardNotifyLinux::MonitorLoop() {
-  UdevMonitorPtr monitor;
-  {
-    std::lock_guard<std::recursive_mutex> lock(m_handleMutex);
-    if (m_udev)
-      monitor.reset(udev_monitor_new_from_netlink(m_udev.get(), "udev"));
-  }
-  if (!monitor)
-    return;
-  // No subsystem or type given: every event reaches handleDevice, which
-  // picks USB interfaces and video devices itself.
-  udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), nullptr,
-                                                  nullptr);
-  udev_monitor_enable_receiving(monitor.get());
-  const int fd = udev_monitor_get_fd(monitor.get());
+void CKestoBoardNotifyLinux::MonitorLoop(udev_monitor *monitor) {
+  const int fd = udev_monitor_get_fd(monitor);
 
   while (!TestDestroy()) {
     fd_set readable;
@@ -94,7 +103,7 @@ void CKestoBoardNotifyLinux::MonitorLoop() {
     }
     if (ready == 0)
       continue;
-    UdevDevicePtr device(udev_monitor_receive_device(monitor.get()));
+    UdevDevicePtr device(udev_monitor_receive_device(monitor));
     if (!device) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       continue;

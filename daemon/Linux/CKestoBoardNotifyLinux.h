@@ -7,6 +7,7 @@
 #include "CKestoBoardNotifyBase.h"
 #include "UdevPtr.h"
 
+#include <atomic>
 #include <mutex>
 
 struct UdevDevInfo;
@@ -25,11 +26,15 @@ public:
   // calls it on the main thread with "video4linux".
   void Enumerate(const char *subsystem) override;
 
+  // True once the monitor receives udev events (before the enumeration).
+  bool IsListening() const { return m_bListening; }
+
 protected:
   ExitCode Entry() override;
 
 private:
-  void MonitorLoop();
+  UdevMonitorPtr OpenMonitor();
+  void MonitorLoop(udev_monitor *monitor);
   // Decides about one device; true when the caller may stop looking.
   bool handleDevice(udev_device *device, bool bEnum);
   bool processAdd(const UdevDevInfo &info);
@@ -45,6 +50,7 @@ private:
   // Serialises handleDevice between the hotplug thread and the main thread,
   // which both use the remembered parents above.
   std::recursive_mutex m_handleMutex;
+  std::atomic<bool> m_bListening; // hotplug thread writes, any thread reads
 };
 
 #endif // CKESTOBOARDNOTIFYLINUX_H

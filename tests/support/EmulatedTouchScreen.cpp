@@ -280,17 +280,26 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
   std::string hidPath;
   std::string parents;
   if (spec.usbAncestor) {
-    const std::string port = "1-" + std::to_string(id + 1);
-    const std::string usbPath = "/devices/pci0000:00/0000:00:14.0/usb1/" + port;
+    const std::string hubPort = "1-" + std::to_string(id + 1);
+    const std::string port = spec.hub ? hubPort + ".1" : hubPort;
+    const std::string rootPath = "/devices/pci0000:00/0000:00:14.0/usb1/";
+    const std::string usbPath =
+        spec.hub ? rootPath + hubPort + "/" + port : rootPath + port;
     const std::string interfacePath = usbPath + "/" + port + ":1.0";
     hidPath = interfacePath + "/" + hidName;
     device.usbSysPath = "/sys" + usbPath;
-    device.topSysPath = device.usbSysPath;
+    device.topSysPath = spec.hub ? "/sys" + rootPath + hubPort : device.usbSysPath;
     parents = "P: " + interfacePath +
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
               "\nE: INTERFACE=3/0/0\nA: bInterfaceClass=03"
-              "\nA: bInterfaceNumber=00\n\n"
-              "P: " +
+              "\nA: bInterfaceNumber=00\n\n";
+    for (int i = 1; i <= spec.extraInterfaces; ++i)
+      parents += "P: " + usbPath + "/" + port + ":1." + std::to_string(i) +
+                 "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
+                 "\nE: INTERFACE=255/0/0\nA: bInterfaceClass=ff"
+                 "\nA: bInterfaceNumber=0" +
+                 std::to_string(i) + "\n\n";
+    parents += "P: " +
               usbPath +
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device"
               "\nE: PRODUCT=" +
@@ -298,6 +307,12 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
               "\nA: idVendor=" + Hex4(spec.vendorId) +
               "\nA: idProduct=" + Hex4(spec.productId) +
               "\nA: manufacturer=Emulated\nA: product=Optical Touch Screen\n\n";
+    if (spec.hub)
+      parents += "P: " + rootPath + hubPort +
+                 "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb" +
+                 "\nA: idVendor=" + Hex4(spec.hub->vendorId) +
+                 "\nA: idProduct=" + Hex4(spec.hub->productId) +
+                 "\nA: bDeviceClass=09\nA: product=USB Hub\n\n";
   } else {
     const std::string busPath = "/devices/platform/i2c_designware." + n +
                                 "/i2c-" + n + "/i2c-LUMO000" + n + ":00";
@@ -325,6 +340,28 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
 [[noreturn]] void Fail(const std::string &what) {
   std::fprintf(stderr, "EmulatedTouchScreen: %s\n", what.c_str());
   std::abort();
+}
+
+// Adds the records (innermost first, as umockdev writes them) one device at a
+// time from the outermost in, so that the "add" uevents come in the kernel's
+// order: a parent is in sysfs before its child is announced, and a udev
+// client that looks up the parent of a new device finds it.
+void AddRecordsOutermostFirst(UMockdevTestbed *testbed, const std::string &text) {
+  std::vector<std::string> records;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find("\n\n", start);
+    if (end == std::string::npos)
+      end = text.size();
+    if (end > start)
+      records.push_back(text.substr(start, end - start) + "\n");
+    start = end + 2;
+  }
+  for (auto it = records.rbegin(); it != records.rend(); ++it) {
+    GError *error = nullptr;
+    if (!umockdev_testbed_add_from_string(testbed, it->c_str(), &error))
+      Fail(std::string("cannot add device: ") +
+           (error ? error->message : "unknown error"));
+  }
 }
 
 } // namespace
@@ -389,11 +426,7 @@ EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
   const int id = m_iNextId++;
   DeviceRecords records = DescribeDevice(id, spec);
 
-  GError *error = nullptr;
-  if (!umockdev_testbed_add_from_string(m_pTestbed, records.text.c_str(),
-                                        &error))
-    Fail(std::string("cannot add device: ") +
-         (error ? error->message : "unknown error"));
+  AddRecordsOutermostFirst(m_pTestbed, records.text);
   // Written directly, so that any bytes reach the attribute unchanged.
   if (spec.usbAncestor && spec.serial)
     umockdev_testbed_set_attribute(m_pTestbed,
@@ -437,6 +470,46 @@ EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
                                      published->handler, nullptr))
     Fail("cannot attach the ioctl handler to " + records.device.devNode);
   return records.device;
+}
+
+EmulatedUsbDevice EmulatedTouchScreen::AddUsbDevice(const UsbDeviceSpec &spec) {
+  const std::string port = "1-" + std::to_string(m_iNextUsbPort++);
+  const std::string usbPath = "/devices/pci0000:00/0000:00:14.0/usb1/" + port;
+  const std::string interfacePath = usbPath + "/" + port + ":1.0";
+  EmulatedUsbDevice device;
+  device.usbSysPath = "/sys" + usbPath;
+  device.interfaceSysPath = "/sys" + interfacePath;
+
+  std::string text;
+  if (spec.withVideoNode) {
+    // video4linux nodes take their number from the USB port, so that several
+    // cameras never share one.
+    const std::string n = std::to_string(m_iNextUsbPort);
+    const std::string videoPath = interfacePath + "/video4linux/video" + n;
+    device.videoSysPath = "/sys" + videoPath;
+    text += "P: " + videoPath + "\nN: video" + n +
+            "\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video" + n +
+            "\nA: dev=81:" + n + "\nA: name=" + spec.product + "\n\n";
+  }
+  text += "P: " + interfacePath +
+          "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
+          "\nE: INTERFACE=14/1/0\nA: bInterfaceNumber=00\n\n"
+          "P: " + usbPath + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device";
+  if (spec.vendorId)
+    text += "\nA: idVendor=" + Hex4(*spec.vendorId);
+  if (spec.productId)
+    text += "\nA: idProduct=" + Hex4(*spec.productId);
+  text += "\nA: product=" + spec.product + "\n\n";
+
+  AddRecordsOutermostFirst(m_pTestbed, text);
+  return device;
+}
+
+std::string EmulatedTouchScreen::InterfaceSysPath(const EmulatedDevice &device,
+                                                  int interface) {
+  const std::string port =
+      device.usbSysPath.substr(device.usbSysPath.rfind('/') + 1);
+  return device.usbSysPath + "/" + port + ":1." + std::to_string(interface);
 }
 
 EmulatedTouchScreen::DeviceState &

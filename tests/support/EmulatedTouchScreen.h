@@ -94,6 +94,31 @@ struct TouchScreenSpec {
   std::vector<uint8_t> reportDescriptor;
   // The size HIDIOCGRDESCSIZE reports, when it should not be the descriptor's.
   std::optional<int> reportedDescriptorSize;
+  // A USB hub (its idVendor, idProduct) above the touch screen's USB device.
+  struct Hub {
+    uint16_t vendorId;
+    uint16_t productId;
+  };
+  std::optional<Hub> hub;
+  // Further USB interfaces of the device besides the HID one (no nodes).
+  int extraInterfaces = 0;
+};
+
+// A USB device that is not a touch screen: one interface, no node.
+struct UsbDeviceSpec {
+  // The USB device's attributes; a missing one is left out of sysfs.
+  std::optional<uint16_t> vendorId = uint16_t(0x046d);
+  std::optional<uint16_t> productId = uint16_t(0xc077);
+  std::string product = "USB Device";
+  // Adds a video4linux device /dev/videoN below the interface.
+  bool withVideoNode = false;
+};
+
+// Sysfs paths of a plain USB device, as tests address it.
+struct EmulatedUsbDevice {
+  std::string usbSysPath;       // the USB device
+  std::string interfaceSysPath; // its interface
+  std::string videoSysPath;     // its video4linux device, when it has one
 };
 
 // One emulated device, as tests address it.
@@ -121,6 +146,13 @@ public:
                                 std::optional<std::string> serial,
                                 bool withReportId55 = true,
                                 bool usbAncestor = true);
+
+  // Adds a USB device that is not a touch screen, sending its "add" uevents.
+  EmulatedUsbDevice AddUsbDevice(const UsbDeviceSpec &spec = UsbDeviceSpec());
+  // The sysfs path of the touch screen's HID interface (interface 0) or of
+  // one of its extra interfaces (1 ..).
+  static std::string InterfaceSysPath(const EmulatedDevice &device,
+                                      int interface = 0);
 
   // Sends a uevent ("add", "remove", "change") for the hidraw node to the
   // udev monitors of the process.
@@ -175,6 +207,7 @@ private:
 
   UMockdevTestbed *m_pTestbed = nullptr;
   int m_iNextId = 0; // test threads; AddTouchScreen is not called concurrently
+  int m_iNextUsbPort = 100; // ports of plain USB devices, after the screens'
   // Guards the map (not the states, which lock themselves).
   mutable std::mutex m_devicesMutex;
   std::map<int, std::unique_ptr<DeviceState>> m_devices;
