@@ -67,9 +67,10 @@ std::unique_ptr<ChildProcess> ProcessNamed(const std::string &name) {
   auto process = std::make_unique<ChildProcess>(std::vector<std::string>{
       "/bin/bash", "-c", "exec -a '" + name + "' sleep 60"});
   // Wait until bash has turned into the named program.
+  const std::string program = name.substr(name.rfind('/') + 1);
   WxTestApp::PumpUntil(
       [&] {
-        return CKestoBoardApp::FindProcessByName(name.c_str(), true) ==
+        return CKestoBoardApp::FindProcessByName(program.c_str(), true) ==
                process->Pid();
       },
       5000);

@@ -8,8 +8,19 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "ProcNet.h"
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -196,6 +207,67 @@ TEST_F(UdpTest, LongDatagramIsCutInsideTheBuffer) {
   // The next datagram is read whole again.
   Deliver("#KB@Close");
   EXPECT_THAT(record->Commands(), ElementsAre(std::make_pair(10, 0)));
+}
+
+TEST_F(UdpTest, ChannelThatCannotBindIsKeptAndSendsNothing) {
+  // Another program holds the status port without sharing it.
+  const int holder = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(holder, 0);
+  sockaddr_in address = sockaddr_in();
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(CKestoBoardIPCSock::kListenPort);
+  ASSERT_EQ(
+      bind(holder, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+
+  Capture();
+  auto record = AttachRecordingBoard();
+  const std::string text = out->Text();
+  close(holder);
+  EXPECT_THAT(text, HasSubstr("**Mavrent**SoftIPCSocket is not ok >>" +
+                              std::to_string(EADDRINUSE) + "\n"));
+  EXPECT_TRUE(app.HasSoftSocket());
+  app.SendToSoftware("earh", 4);
+  EXPECT_THAT(Replies(), IsEmpty());
+}
+
+TEST_F(UdpTest, HotplugThreadAttachesAndDetachesWhileTheMainLoopReads) {
+  // The hotplug thread creates and deletes the channel while the main thread
+  // reads from it and answers through it.
+  const int kCycles = 2;
+  std::vector<std::shared_ptr<WorkRecord>> boards;
+  for (int i = 0; i < kCycles; ++i)
+    boards.push_back(std::make_shared<WorkRecord>());
+  records = boards;
+  std::atomic<int> next{0};
+  app.workFactory = [&boards, &next](int) -> CKestoBoardWorkBase * {
+    return new RecordingWorkThread(boards[static_cast<size_t>(next++)]);
+  };
+
+  std::atomic<bool> done{false};
+  std::thread hotplug([&] {
+    for (int i = 0; i < kCycles; ++i) {
+      app.CreateWorkThread(20);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      app.DestroyWorkThread();
+    }
+    done = true;
+  });
+  std::vector<std::string> replies;
+  while (!done) {
+    software.SendTo(CKestoBoardIPCSock::kListenPort, "#KB@Start");
+    WxTestApp::PumpFor(20);
+    std::string one;
+    while (software.Receive(one, 0))
+      replies.push_back(one);
+  }
+  hotplug.join();
+
+  EXPECT_THAT(replies, Contains("#KB@Connect@StyleDVT"));
+  EXPECT_THAT(replies, Contains("#KB@DisConnect@StyleDVT"));
+  EXPECT_FALSE(app.HasSoftSocket());
+  for (const auto &board : boards)
+    EXPECT_TRUE(WxTestApp::PumpUntil([&] { return board->destroyed.load(); }));
 }
 
 TEST_F(UdpTest, ChannelListensOnLoopbackOnly) {
