@@ -115,6 +115,10 @@ TEST_F(AppTest, AttachAndDetachReportTheBoardToTheSoftware) {
   EXPECT_THAT(Datagrams(software),
               ElementsAre("#KB@Connect@StyleDVT", "#KB@IsStart"));
   EXPECT_THAT(out.Text(), HasSubstr("**Mavrent**SoftIPCSocket is ok >>0\n"));
+  // The orientation process has the conversion rebuilt through the
+  // application.
+  app.ReloadConversion();
+  EXPECT_EQ(record->reloads, 1);
 
   DetachBoard(record);
   EXPECT_THAT(Datagrams(software), ElementsAre("#KB@DisConnect@StyleDVT"));
