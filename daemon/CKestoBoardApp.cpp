@@ -7,6 +7,10 @@
 #include "CKestoBoardDualSock.h"
 #include "CKestoBoardIPCSock.h"
 #include "CKestoBoardWorkBase.h"
+#include "CReceiveMessage.h"
+#include "CSdkSession.h"
+#include "DeviceInfo.h"
+#include "Linux/CKestoBoardNotifyLinux.h"
 #include "MyConnection.h"
 #include "WorkThreadFactory.h"
 
@@ -232,18 +236,25 @@ bool CKestoBoardApp::StartIpcServer() {
 }
 
 bool CKestoBoardApp::StartHotplugMonitor() {
-  // No hotplug monitor is built into this daemon yet: nothing to start.
-  return true;
+  m_pNotify = new CKestoBoardNotifyLinux(*this);
+  bool ok = m_pNotify->Create() == wxTHREAD_NO_ERROR;
+  ok = ok && m_pNotify->RegisterDevice(kBoardVendorId, kBoardProductId,
+                                       kDeviceKindHid, kBoardStyleDVT, 0);
+  ok = ok && m_pNotify->Run() == wxTHREAD_NO_ERROR;
+  if (!ok) {
+    // Never run: the object is ours to delete.
+    delete m_pNotify;
+    m_pNotify = nullptr;
+  }
+  return ok;
 }
 
 void CKestoBoardApp::RescanVideoDevices() {
-  // Joins with the hotplug monitor (its Enumerate("video4linux")).
+  if (m_pNotify)
+    m_pNotify->Enumerate("video4linux");
 }
 
-wxThread *CKestoBoardApp::NewReceiver() {
-  // No SDK receiver is built into this daemon yet.
-  return nullptr;
-}
+wxThread *CKestoBoardApp::NewReceiver() { return new CReceiveMessage(); }
 
 CKestoBoardWorkBase *CKestoBoardApp::NewWorkThread(int type) {
   return ::CreateWorkThread(type);
@@ -265,11 +276,9 @@ void CKestoBoardApp::ReleaseServices() {
   m_releaseTimer.Stop();
   m_sidekeyTimer.Stop();
 
-  // 1. SDK receiver.
-  if (m_pReceiver) {
-    m_pReceiver->Delete();
-    m_pReceiver = nullptr;
-  }
+  // 1. SDK receiver: each ends by itself once the touch screen is set up.
+  CReceiveMessage::WaitUntilAllEnded();
+  m_pReceiver = nullptr;
   // 2. Work thread.
   CKestoBoardWorkBase *work;
   {
@@ -290,9 +299,13 @@ void CKestoBoardApp::ReleaseServices() {
   }
   // 5. Hotplug monitor.
   if (m_pNotify) {
-    m_pNotify->Delete();
+    m_pNotify->DeleteAndWait();
     m_pNotify = nullptr;
   }
+  // With the monitor gone no receiver can start any more: give the touch
+  // screen back, so libLumo's threads end before the process does.
+  CReceiveMessage::WaitUntilAllEnded();
+  CSdkSession::Get().Release();
   // The dual-mode client is the application's too.
   CloseDualSocket();
 }
@@ -385,6 +398,9 @@ bool CKestoBoardApp::CreateWorkThread(int type) {
 }
 
 bool CKestoBoardApp::DestroyWorkThread() {
+  // The board is gone: the touch screen opened for it is given back, with
+  // the callback threads that served it.
+  CSdkSession::Get().Release();
   if (!m_pWork)
     return false;
 

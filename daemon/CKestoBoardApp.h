@@ -16,6 +16,8 @@
 #ifndef CKESTOBOARDAPP_H
 #define CKESTOBOARDAPP_H
 
+#include "CBoardAttachTarget.h"
+
 #include <wx/app.h>
 #include <wx/evtloopsrc.h>
 #include <wx/intl.h>
@@ -25,12 +27,15 @@
 #include <mutex>
 
 class CKestoBoardDriverIPC;
+class CKestoBoardNotifyLinux;
 class CKestoBoardDualSock;
 class CKestoBoardIPCSock;
 class CKestoBoardWorkBase;
 class wxSocketEvent;
 
-class CKestoBoardApp : public wxApp, private wxEventLoopSourceHandler {
+class CKestoBoardApp : public wxApp,
+                       public CBoardAttachTarget,
+                       private wxEventLoopSourceHandler {
 public:
   // Event identifiers of the application's event table.
   enum {
@@ -46,6 +51,9 @@ public:
   static constexpr int kReleaseTimerMs = 100;
   static constexpr int kSidekeyTimerMs = 500;
   static constexpr int kBoardStyleDVT = 20;
+  // The optical touch screen: the one device the hotplug monitor attaches.
+  static constexpr int kBoardVendorId = 0x2621;
+  static constexpr int kBoardProductId = 0x2211;
 
   CKestoBoardApp();
   ~CKestoBoardApp() override;
@@ -66,9 +74,10 @@ public:
   bool StartIpcServer();
 
   // --- Board attach and detach (hotplug thread) ---------------------------
-  bool CreateWorkThread(int type);
-  bool DestroyWorkThread();
-  bool StartReceiver();
+  bool CreateWorkThread(int type) override;
+  // Also gives the touch screen opened through libLumo back (CSdkSession).
+  bool DestroyWorkThread() override;
+  bool StartReceiver() override;
 
   // --- Services for the other threads --------------------------------------
   // kind 0..4 -> event 6001, 6002, 6007, 6008, 6010, handled later on the
@@ -124,17 +133,16 @@ protected:
   //
   // Hotplug monitor: creates CKestoBoardNotifyLinux, stores it in m_pNotify,
   // creates its thread, registers the supported device and runs it. False
-  // ends start-up. Without a monitor there is nothing to start: true.
+  // ends start-up.
   virtual bool StartHotplugMonitor();
-  // SDK receiver: a new CReceiveMessage, not yet created; null when none
-  // can be built.
+  // SDK receiver: a new CReceiveMessage, not yet created.
   virtual wxThread *NewReceiver();
   // Work-thread factory.
   virtual CKestoBoardWorkBase *NewWorkThread(int type);
   // The program that starts the whiteboard software.
   virtual wxString GetSoftwareLauncher() const;
 
-  wxThread *m_pNotify; // hotplug monitor thread; main thread
+  CKestoBoardNotifyLinux *m_pNotify; // hotplug monitor thread; main thread
 
 private:
   void OnStartSoftware(wxCommandEvent &event);
@@ -160,7 +168,10 @@ private:
 
   wxTimer m_releaseTimer; // id 6004, one-shot
   wxTimer m_sidekeyTimer; // id 6005, one-shot
-  wxThread *m_pReceiver;  // SDK receiver thread; hotplug and main thread
+  // The last SDK receiver started; hotplug and main thread. Receivers end
+  // and free themselves once the touch screen is set up, so this is only a
+  // record: exit waits for running receivers through CReceiveMessage.
+  wxThread *m_pReceiver;
   CKestoBoardDriverIPC *m_pIpcServer; // main thread
 
   // The work thread: set and cleared under m_workLock (hotplug thread);

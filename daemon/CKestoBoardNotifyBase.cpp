@@ -25,9 +25,22 @@ void MarkBoardInConfig(int value) {
 
 CKestoBoardNotifyBase::CKestoBoardNotifyBase(CBoardAttachTarget &target)
     : wxThread(wxTHREAD_DETACHED), m_iDeviceCount(0), m_brun(false),
-      m_target(target) {}
+      m_target(target), m_pEnded(std::make_shared<EndLatch>()) {}
 
-CKestoBoardNotifyBase::~CKestoBoardNotifyBase() = default;
+CKestoBoardNotifyBase::~CKestoBoardNotifyBase() {
+  std::lock_guard<std::mutex> lock(m_pEnded->mutex);
+  m_pEnded->ended = true;
+  m_pEnded->cv.notify_all();
+}
+
+void CKestoBoardNotifyBase::DeleteAndWait() {
+  // The object may be gone as soon as Delete has been called: keep the latch.
+  std::shared_ptr<EndLatch> latch = m_pEnded;
+  if (Delete() != wxTHREAD_NO_ERROR)
+    return;
+  std::unique_lock<std::mutex> lock(latch->mutex);
+  latch->cv.wait(lock, [&] { return latch->ended; });
+}
 
 bool CKestoBoardNotifyBase::RegisterDevice(int vid, int pid, int kind, int type,
                                            int baud) {

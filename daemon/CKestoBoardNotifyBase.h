@@ -7,6 +7,8 @@
 #include "DeviceInfo.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -36,6 +38,10 @@ public:
   // Scans the present devices of one subsystem; nothing here.
   virtual void Enumerate(const char *subsystem);
 
+  // Asks the thread to stop and returns once it has ended and freed itself
+  // (a detached thread's Delete does not wait). Main thread, at exit.
+  void DeleteAndWait();
+
   bool IsBoardAttached() const { return m_brun; }
   int DeviceCount() const { return m_iDeviceCount; }
 
@@ -50,7 +56,15 @@ protected:
   std::mutex m_attachMutex;
 
 private:
+  // Set by the destructor, which runs on the thread as its last step.
+  struct EndLatch {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool ended = false;
+  };
+
   CBoardAttachTarget &m_target;
+  std::shared_ptr<EndLatch> m_pEnded;
 };
 
 #endif // CKESTOBOARDNOTIFYBASE_H

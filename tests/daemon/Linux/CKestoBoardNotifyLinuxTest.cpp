@@ -91,7 +91,7 @@ protected:
   }
   void Stop() {
     if (monitor) {
-      monitor->Delete(nullptr, wxTHREAD_WAIT_BLOCK); // deletes itself
+      monitor->DeleteAndWait(); // deletes itself
       monitor = nullptr;
     }
     if (!capturedOutput)
@@ -269,7 +269,13 @@ TEST_P(HubTest, HubIdentifiersAreOnlyReported) {
 INSTANTIATE_TEST_SUITE_P(Hubs, HubTest,
                          ::testing::Values(HubCase{0x1314, 0x1055, false},
                                            HubCase{0x05e3, 0x0608, true},
-                                           HubCase{0x1314, 0x0608, true}));
+                                           HubCase{0x1314, 0x0608, true}),
+                         [](const ::testing::TestParamInfo<HubCase> &info) {
+                           char name[32];
+                           std::snprintf(name, sizeof name, "Hub%04x_%04x",
+                                         info.param.vid, info.param.pid);
+                           return std::string(name);
+                         });
 
 TEST_F(HotplugTest, MonitorStopsPromptlyWhenAsked) {
   Start();
