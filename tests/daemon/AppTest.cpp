@@ -276,6 +276,7 @@ TEST_F(AppTest, SendToSoftwareOpensTheChannelOnce) {
 }
 
 TEST_F(AppTest, StartReceiverWithoutReceiverReportsIt) {
+  app.receiverAvailable = false;
   StdoutCapture out;
   EXPECT_FALSE(app.StartReceiver());
   EXPECT_EQ(out.Text(), "**preceive =null \n**preceive error \n");

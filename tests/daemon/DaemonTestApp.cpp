@@ -34,6 +34,11 @@ void TestDaemonApp::ResetHooks() {
   hotplugStarts = 0;
   videoRescans = 0;
   softwareLauncher.clear();
+  receiverAvailable = true;
+}
+
+wxThread *TestDaemonApp::NewReceiver() {
+  return receiverAvailable ? CKestoBoardApp::NewReceiver() : nullptr;
 }
 
 bool TestDaemonApp::StartHotplugMonitor() {

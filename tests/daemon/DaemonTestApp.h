@@ -28,6 +28,8 @@ public:
   std::atomic<int> hotplugStarts{0};
   std::atomic<int> videoRescans{0};
   wxString softwareLauncher; // empty -> the daemon's own
+  // False: no receiver can be built (NewReceiver returns null).
+  std::atomic<bool> receiverAvailable{true};
 
   void RescanVideoDevices() override { ++videoRescans; }
   void ResetHooks();
@@ -35,6 +37,7 @@ public:
 protected:
   bool StartHotplugMonitor() override;
   CKestoBoardWorkBase *NewWorkThread(int type) override;
+  wxThread *NewReceiver() override;
   wxString GetSoftwareLauncher() const override;
 };
 
