@@ -3,8 +3,11 @@
 #define TESTS_SDK_PROCESSCOUNTS_H
 
 #include <chrono>
+#include <cstdlib>
 #include <dirent.h>
+#include <string>
 #include <thread>
+#include <unistd.h>
 
 // Entries of a /proc directory, "." and ".." not counted.
 inline int CountEntries(const char *path) {
@@ -40,6 +43,26 @@ inline int WaitForThreadCount(
     count = ThreadCount();
   }
   return count;
+}
+
+// The open descriptors as "number -> what it refers to", for messages.
+inline std::string DescriptorList() {
+  std::string list;
+  DIR *dir = opendir("/proc/self/fd");
+  if (!dir)
+    return list;
+  const int own = dirfd(dir);
+  while (const dirent *entry = readdir(dir)) {
+    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own)
+      continue;
+    char target[256] = {};
+    const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    if (readlink(link.c_str(), target, sizeof target - 1) < 0)
+      target[0] = '?';
+    list += std::string(entry->d_name) + " -> " + target + "\n";
+  }
+  closedir(dir);
+  return list;
 }
 
 #endif // TESTS_SDK_PROCESSCOUNTS_H
