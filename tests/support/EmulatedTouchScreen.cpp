@@ -90,6 +90,14 @@ struct EmulatedTouchScreen::DeviceState {
   std::vector<uint8_t> descriptor;
   int reportedDescriptorSize = 0;
   int masterFd = -1; // the node's other end, owned by the testbed
+  // After an unplug: a descriptor of the node's terminal side, held so the
+  // pseudo-terminal's number is not handed to the next device while umockdev
+  // still has its name in use.
+  int heldPeer = -1;
+  ~DeviceState() {
+    if (heldPeer >= 0)
+      close(heldPeer);
+  }
   UMockdevIoctlBase *handler = nullptr;
 
   mutable std::mutex mutex;
@@ -542,6 +550,9 @@ void EmulatedTouchScreen::RemoveDevice(const EmulatedDevice &device) {
   // Hang up the node: with its other end closed, the reader's poll reports
   // POLLHUP and read returns end-of-file. /dev/null takes over the descriptor
   // number, which the testbed still owns and closes at the end.
+  state.heldPeer =
+      static_cast<int>(syscall(SYS_ioctl, state.masterFd, TIOCGPTPEER,
+                               O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
   if (null >= 0) {
     dup2(null, state.masterFd);
