@@ -8,6 +8,7 @@
 #include "sdk/InputReportCases.h"
 #include "support/ControllerModel.h"
 #include "support/EmulatedTouchScreen.h"
+#include "support/WaitFor.h"
 
 #include <Lumo/Lumo.h>
 
@@ -24,17 +25,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitFor(const std::function<bool()> &condition,
-             std::chrono::milliseconds limit = 10000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end)
-      return false;
-    std::this_thread::sleep_for(2ms);
-  }
-  return true;
-}
 
 struct CallbackCase {
   const char *name;

@@ -60,9 +60,9 @@ constexpr RecordSpec kRecords[] = {
 };
 
 const RecordSpec *FindRecord(uint8_t command) {
-  for (const RecordSpec &spec : kRecords)
-    if (spec.command == command)
-      return &spec;
+  for (const RecordSpec &record : kRecords)
+    if (record.command == command)
+      return &record;
   return nullptr;
 }
 
@@ -150,8 +150,8 @@ struct ControllerModel::Module {
   std::vector<uint8_t> contextCache = setting;
 
   Module() {
-    for (const RecordSpec &spec : kRecords)
-      records[spec.command] = std::vector<uint8_t>(spec.length, 0);
+    for (const RecordSpec &record : kRecords)
+      records[record.command] = std::vector<uint8_t>(record.length, 0);
     const ImageProcessorCommand defaults[] = {
         {kGetEdge, 4, 1, 8, kFormDirectRead},
         {kSetEdge, 4, 1, 8, kFormDirectWrite},
@@ -376,11 +376,11 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
   const uint8_t type = request.type;
   const uint8_t command = request.command;
 
-  const RecordSpec *spec = FindRecord(command);
-  if (spec && (spec->readType || spec->writeType)) {
-    if (type == spec->readType && d.empty())
+  const RecordSpec *record = FindRecord(command);
+  if (record && (record->readType || record->writeType)) {
+    if (type == record->readType && d.empty())
       return data(module.records[command]);
-    if (type == spec->writeType && d.size() == spec->length) {
+    if (type == record->writeType && d.size() == record->length) {
       module.records[command] = d;
       return ack;
     }
@@ -673,8 +673,8 @@ void ControllerModel::AddSlave(uint8_t address) {
 void ControllerModel::SetRecord(uint8_t target, uint8_t command,
                                 std::vector<uint8_t> bytes) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  const RecordSpec *spec = FindRecord(command);
-  if (!spec || bytes.size() != spec->length)
+  const RecordSpec *record = FindRecord(command);
+  if (!record || bytes.size() != record->length)
     Fail("no record of that length for command", command);
   Get(target).records[command] = std::move(bytes);
 }

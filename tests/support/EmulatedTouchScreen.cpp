@@ -274,11 +274,11 @@ struct DeviceRecords {
   EmulatedDevice device;
 };
 
-DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
+DeviceRecords DescribeDevice(int id, const TouchScreenSpec &wanted) {
   const std::string n = std::to_string(id);
-  const std::string hidName = (spec.usbAncestor ? "0003:" : "0018:") +
-                              Hex4Upper(spec.vendorId) + ":" +
-                              Hex4Upper(spec.productId) + "." +
+  const std::string hidName = (wanted.usbAncestor ? "0003:" : "0018:") +
+                              Hex4Upper(wanted.vendorId) + ":" +
+                              Hex4Upper(wanted.productId) + "." +
                               Hex4Upper(static_cast<unsigned>(id + 1));
   DeviceRecords records;
   EmulatedDevice &device = records.device;
@@ -287,21 +287,21 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
 
   std::string hidPath;
   std::string parents;
-  if (spec.usbAncestor) {
+  if (wanted.usbAncestor) {
     const std::string hubPort = "1-" + std::to_string(id + 1);
-    const std::string port = spec.hub ? hubPort + ".1" : hubPort;
+    const std::string port = wanted.hub ? hubPort + ".1" : hubPort;
     const std::string rootPath = "/devices/pci0000:00/0000:00:14.0/usb1/";
     const std::string usbPath =
-        spec.hub ? rootPath + hubPort + "/" + port : rootPath + port;
+        wanted.hub ? rootPath + hubPort + "/" + port : rootPath + port;
     const std::string interfacePath = usbPath + "/" + port + ":1.0";
     hidPath = interfacePath + "/" + hidName;
     device.usbSysPath = "/sys" + usbPath;
-    device.topSysPath = spec.hub ? "/sys" + rootPath + hubPort : device.usbSysPath;
+    device.topSysPath = wanted.hub ? "/sys" + rootPath + hubPort : device.usbSysPath;
     parents = "P: " + interfacePath +
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
               "\nE: INTERFACE=3/0/0\nA: bInterfaceClass=03"
               "\nA: bInterfaceNumber=00\n\n";
-    for (int i = 1; i <= spec.extraInterfaces; ++i)
+    for (int i = 1; i <= wanted.extraInterfaces; ++i)
       parents += "P: " + usbPath + "/" + port + ":1." + std::to_string(i) +
                  "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
                  "\nE: INTERFACE=255/0/0\nA: bInterfaceClass=ff"
@@ -311,15 +311,15 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
               usbPath +
               "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device"
               "\nE: PRODUCT=" +
-              Hex4(spec.vendorId) + "/" + Hex4(spec.productId) + "/100" +
-              "\nA: idVendor=" + Hex4(spec.vendorId) +
-              "\nA: idProduct=" + Hex4(spec.productId) +
+              Hex4(wanted.vendorId) + "/" + Hex4(wanted.productId) + "/100" +
+              "\nA: idVendor=" + Hex4(wanted.vendorId) +
+              "\nA: idProduct=" + Hex4(wanted.productId) +
               "\nA: manufacturer=Emulated\nA: product=Optical Touch Screen\n\n";
-    if (spec.hub)
+    if (wanted.hub)
       parents += "P: " + rootPath + hubPort +
                  "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb" +
-                 "\nA: idVendor=" + Hex4(spec.hub->vendorId) +
-                 "\nA: idProduct=" + Hex4(spec.hub->productId) +
+                 "\nA: idVendor=" + Hex4(wanted.hub->vendorId) +
+                 "\nA: idProduct=" + Hex4(wanted.hub->productId) +
                  "\nA: bDeviceClass=09\nA: product=USB Hub\n\n";
   } else {
     const std::string busPath = "/devices/platform/i2c_designware." + n +
@@ -339,9 +339,9 @@ DeviceRecords DescribeDevice(int id, const TouchScreenSpec &spec) {
                  "P: " +
                  hidPath +
                  "\nE: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=" +
-                 (spec.usbAncestor ? "0003" : "0018") + ":0000" +
-                 Hex4Upper(spec.vendorId) + ":0000" +
-                 Hex4Upper(spec.productId) + "\n\n" + parents;
+                 (wanted.usbAncestor ? "0003" : "0018") + ":0000" +
+                 Hex4Upper(wanted.vendorId) + ":0000" +
+                 Hex4Upper(wanted.productId) + "\n\n" + parents;
   return records;
 }
 
@@ -420,36 +420,36 @@ EmulatedDevice
 EmulatedTouchScreen::AddTouchScreen(uint16_t vendorId, uint16_t productId,
                                     std::optional<std::string> serial,
                                     bool withReportId55, bool usbAncestor) {
-  TouchScreenSpec spec;
-  spec.vendorId = vendorId;
-  spec.productId = productId;
-  spec.serial = std::move(serial);
-  spec.withReportId55 = withReportId55;
-  spec.usbAncestor = usbAncestor;
-  return AddTouchScreen(spec);
+  TouchScreenSpec wanted;
+  wanted.vendorId = vendorId;
+  wanted.productId = productId;
+  wanted.serial = std::move(serial);
+  wanted.withReportId55 = withReportId55;
+  wanted.usbAncestor = usbAncestor;
+  return AddTouchScreen(wanted);
 }
 
 EmulatedDevice
-EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
+EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &wanted) {
   const int id = m_iNextId++;
-  DeviceRecords records = DescribeDevice(id, spec);
+  DeviceRecords records = DescribeDevice(id, wanted);
 
   AddRecordsOutermostFirst(m_pTestbed, records.text);
   // Written directly, so that any bytes reach the attribute unchanged.
-  if (spec.usbAncestor && spec.serial)
+  if (wanted.usbAncestor && wanted.serial)
     umockdev_testbed_set_attribute(m_pTestbed,
                                    records.device.usbSysPath.c_str(), "serial",
-                                   spec.serial->c_str());
+                                   wanted.serial->c_str());
 
   auto state = std::make_unique<DeviceState>();
   state->device = records.device;
-  state->busType = spec.usbAncestor ? kBusUsb : kBusI2c;
-  state->vendorId = spec.vendorId;
-  state->productId = spec.productId;
-  state->descriptor = spec.reportDescriptor.empty()
-                          ? StandardReportDescriptor(spec.withReportId55)
-                          : spec.reportDescriptor;
-  state->reportedDescriptorSize = spec.reportedDescriptorSize.value_or(
+  state->busType = wanted.usbAncestor ? kBusUsb : kBusI2c;
+  state->vendorId = wanted.vendorId;
+  state->productId = wanted.productId;
+  state->descriptor = wanted.reportDescriptor.empty()
+                          ? StandardReportDescriptor(wanted.withReportId55)
+                          : wanted.reportDescriptor;
+  state->reportedDescriptorSize = wanted.reportedDescriptorSize.value_or(
       static_cast<int>(state->descriptor.size()));
 
   // The node is a pseudo-terminal; raw mode passes every byte through
@@ -480,7 +480,7 @@ EmulatedTouchScreen::AddTouchScreen(const TouchScreenSpec &spec) {
   return records.device;
 }
 
-EmulatedUsbDevice EmulatedTouchScreen::AddUsbDevice(const UsbDeviceSpec &spec) {
+EmulatedUsbDevice EmulatedTouchScreen::AddUsbDevice(const UsbDeviceSpec &wanted) {
   const std::string port = "1-" + std::to_string(m_iNextUsbPort++);
   const std::string usbPath = "/devices/pci0000:00/0000:00:14.0/usb1/" + port;
   const std::string interfacePath = usbPath + "/" + port + ":1.0";
@@ -489,7 +489,7 @@ EmulatedUsbDevice EmulatedTouchScreen::AddUsbDevice(const UsbDeviceSpec &spec) {
   device.interfaceSysPath = "/sys" + interfacePath;
 
   std::string text;
-  if (spec.withVideoNode) {
+  if (wanted.withVideoNode) {
     // video4linux nodes take their number from the USB port, so that several
     // cameras never share one.
     const std::string n = std::to_string(m_iNextUsbPort);
@@ -497,17 +497,17 @@ EmulatedUsbDevice EmulatedTouchScreen::AddUsbDevice(const UsbDeviceSpec &spec) {
     device.videoSysPath = "/sys" + videoPath;
     text += "P: " + videoPath + "\nN: video" + n +
             "\nE: SUBSYSTEM=video4linux\nE: DEVNAME=/dev/video" + n +
-            "\nA: dev=81:" + n + "\nA: name=" + spec.product + "\n\n";
+            "\nA: dev=81:" + n + "\nA: name=" + wanted.product + "\n\n";
   }
   text += "P: " + interfacePath +
           "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface"
           "\nE: INTERFACE=14/1/0\nA: bInterfaceNumber=00\n\n"
           "P: " + usbPath + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device";
-  if (spec.vendorId)
-    text += "\nA: idVendor=" + Hex4(*spec.vendorId);
-  if (spec.productId)
-    text += "\nA: idProduct=" + Hex4(*spec.productId);
-  text += "\nA: product=" + spec.product + "\n\n";
+  if (wanted.vendorId)
+    text += "\nA: idVendor=" + Hex4(*wanted.vendorId);
+  if (wanted.productId)
+    text += "\nA: idProduct=" + Hex4(*wanted.productId);
+  text += "\nA: product=" + wanted.product + "\n\n";
 
   AddRecordsOutermostFirst(m_pTestbed, text);
   return device;

@@ -141,14 +141,14 @@ public:
   EmulatedTouchScreen &operator=(const EmulatedTouchScreen &) = delete;
 
   EmulatedDevice
-  AddTouchScreen(const TouchScreenSpec &spec = TouchScreenSpec());
+  AddTouchScreen(const TouchScreenSpec &wanted = TouchScreenSpec());
   EmulatedDevice AddTouchScreen(uint16_t vendorId, uint16_t productId,
                                 std::optional<std::string> serial,
                                 bool withReportId55 = true,
                                 bool usbAncestor = true);
 
   // Adds a USB device that is not a touch screen, sending its "add" uevents.
-  EmulatedUsbDevice AddUsbDevice(const UsbDeviceSpec &spec = UsbDeviceSpec());
+  EmulatedUsbDevice AddUsbDevice(const UsbDeviceSpec &wanted = UsbDeviceSpec());
   // The sysfs path of the touch screen's HID interface (interface 0) or of
   // one of its extra interfaces (1 ..).
   static std::string InterfaceSysPath(const EmulatedDevice &device,

@@ -5,6 +5,7 @@
 #include "Linux/CKestoBoardNotifyLinux.h"
 #include "support/EmulatedTouchScreen.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 #include <wx/init.h>
@@ -54,17 +55,6 @@ private:
   mutable std::mutex m_mutex;
   std::vector<std::string> m_calls;
 };
-
-bool WaitFor(const std::function<bool()> &condition,
-             std::chrono::milliseconds limit = 5000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end)
-      return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 const char kConfig[] = "<?xml version=\"1.0\" ?>\n<Config><Global>"
                        "<port Karnum=\"5000\" /><sort kar=\"0\" />"
@@ -131,7 +121,7 @@ size_t Occurrences(const std::string &text, const std::string &what) {
 TEST_F(HotplugTest, BoardPresentAtStartIsAttachedByEnumeration) {
   bed.AddTouchScreen();
   Start();
-  ASSERT_TRUE(WaitFor([&] { return Attached(); }));
+  ASSERT_TRUE(WaitFor([&] { return Attached(); }, 5000ms));
   EXPECT_EQ((std::vector<std::string>{"StartReceiver", "CreateWorkThread(20)"}),
             app.Calls());
   EXPECT_EQ(1, Kar());
@@ -158,7 +148,7 @@ TEST_F(HotplugTest, AddEventAttachesAndAnyRemoveEventDetaches) {
   EXPECT_TRUE(app.Calls().empty());
 
   bed.AddTouchScreen();
-  ASSERT_TRUE(WaitFor([&] { return Attached(); }));
+  ASSERT_TRUE(WaitFor([&] { return Attached(); }, 5000ms));
   EXPECT_EQ(1, Kar());
 
   // The board stays attached through events that are not removals ...
@@ -180,11 +170,11 @@ TEST_F(HotplugTest, AddEventAttachesAndAnyRemoveEventDetaches) {
 }
 
 TEST_F(HotplugTest, BoardWithTwoInterfacesAttachesOnce) {
-  TouchScreenSpec spec;
-  spec.extraInterfaces = 1;
-  const EmulatedDevice screen = bed.AddTouchScreen(spec);
+  TouchScreenSpec wanted;
+  wanted.extraInterfaces = 1;
+  const EmulatedDevice screen = bed.AddTouchScreen(wanted);
   Start();
-  ASSERT_TRUE(WaitFor([&] { return Attached(); }));
+  ASSERT_TRUE(WaitFor([&] { return Attached(); }, 5000ms));
   // An add event of the second interface while attached changes nothing.
   bed.SendUevent(EmulatedTouchScreen::InterfaceSysPath(screen, 1), "add");
   std::this_thread::sleep_for(200ms);
@@ -202,7 +192,7 @@ TEST_F(HotplugTest, FailedWorkThreadKeepsWaitingAndTheNextAddTriesAgain) {
 
   app.createSucceeds = true;
   bed.SendUevent(EmulatedTouchScreen::InterfaceSysPath(screen), "add");
-  ASSERT_TRUE(WaitFor([&] { return Attached(); }));
+  ASSERT_TRUE(WaitFor([&] { return Attached(); }, 5000ms));
   EXPECT_EQ(2u, app.Count("CreateWorkThread(20)"));
   EXPECT_EQ(2u, app.Count("StartReceiver"));
 }
@@ -253,11 +243,11 @@ class HubTest : public HotplugTest,
 // reported: the board attaches behind any hub.
 TEST_P(HubTest, HubIdentifiersAreOnlyReported) {
   const HubCase c = GetParam();
-  TouchScreenSpec spec;
-  spec.hub = TouchScreenSpec::Hub{c.vid, c.pid};
-  bed.AddTouchScreen(spec);
+  TouchScreenSpec wanted;
+  wanted.hub = TouchScreenSpec::Hub{c.vid, c.pid};
+  bed.AddTouchScreen(wanted);
   Start();
-  ASSERT_TRUE(WaitFor([&] { return Attached(); }));
+  ASSERT_TRUE(WaitFor([&] { return Attached(); }, 5000ms));
   const std::string out = Output();
   char hub[64];
   std::snprintf(hub, sizeof hub, "HUB:  iPid:%04x,ivid:%04x\n", c.pid, c.vid);

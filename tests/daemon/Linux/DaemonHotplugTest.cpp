@@ -9,6 +9,7 @@
 #include "support/ControllerModel.h"
 #include "support/EmulatedTouchScreen.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitFor(const std::function<bool()> &condition,
-             std::chrono::milliseconds limit = 15000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end)
-      return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 long Entries(const std::string &dir) {
   std::error_code ec;
