@@ -171,7 +171,8 @@ private:
   // The last SDK receiver started; hotplug and main thread. Receivers end
   // and free themselves once the touch screen is set up, so this is only a
   // record: exit waits for running receivers through CReceiveMessage.
-  wxThread *m_pReceiver;
+  // Atomic: the hotplug thread may start one while the main thread exits.
+  std::atomic<wxThread *> m_pReceiver;
   CKestoBoardDriverIPC *m_pIpcServer; // main thread
 
   // The work thread: set and cleared under m_workLock (hotplug thread);
