@@ -5,6 +5,7 @@
 // threads, and the whole process's CPU time from getrusage (the emulation
 // included). Run inside umockdev's preload (tests/support/run-in-umockdev).
 #include "support/EmulatedTouchScreen.h"
+#include "BenchFigures.h"
 
 #include <Lumo/Lumo.h>
 
@@ -40,24 +41,6 @@ double TaskCpuSeconds(long tid) {
   unsigned long long nanoseconds = 0;
   stat >> nanoseconds;
   return nanoseconds / 1e9;
-}
-
-long TaskWakeups(long tid) {
-  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
-  const std::string key = "voluntary_ctxt_switches:";
-  for (std::string line; std::getline(status, line);)
-    if (line.compare(0, key.size(), key) == 0)
-      return std::stol(line.substr(key.size()));
-  return 0;
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval &tv) {
-    return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 void Ignore(void *, const void *) {}

@@ -6,6 +6,7 @@
 // callback. Prints median, 99th percentile, minimum and maximum.
 // Run inside umockdev's preload (tests/support/run-in-umockdev).
 #include "support/EmulatedTouchScreen.h"
+#include "BenchFigures.h"
 
 #include <Lumo/Lumo.h>
 
@@ -40,11 +41,6 @@ void OnRawTouch(void *user, const void *record) {
     arrivals->any = true;
   }
   arrivals->arrived.notify_one();
-}
-
-double Percentile(const std::vector<double> &sorted, double p) {
-  const size_t i = static_cast<size_t>(p * (sorted.size() - 1) + 0.5);
-  return sorted[std::min(i, sorted.size() - 1)];
 }
 
 } // namespace
@@ -103,13 +99,9 @@ int main(int argc, char **argv) {
   LumoDeleteCallbackManager(manager);
   LumoCloseTouchScreen(device);
 
-  std::sort(microseconds.begin(), microseconds.end());
   std::printf("raw-touch report written to the node -> raw-touch callback, "
               "%d reports:\n",
               reports);
-  std::printf("  median %.1f us, 99th percentile %.1f us, min %.1f us, max "
-              "%.1f us\n",
-              Percentile(microseconds, 0.5), Percentile(microseconds, 0.99),
-              microseconds.front(), microseconds.back());
+  PrintLatency(microseconds);
   return 0;
 }

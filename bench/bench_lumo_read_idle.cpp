@@ -7,6 +7,7 @@
 #include "InterruptReader.h"
 #include "ThreadEvent.h"
 #include "support/EmulatedTouchScreen.h"
+#include "BenchFigures.h"
 
 #include <atomic>
 #include <chrono>
@@ -30,24 +31,6 @@ double ThreadCpuSeconds(pthread_t thread) {
   if (pthread_getcpuclockid(thread, &clock) == 0)
     clock_gettime(clock, &ts);
   return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval &tv) {
-    return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-long Wakeups(pid_t tid) {
-  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
-  const std::string key = "voluntary_ctxt_switches:";
-  for (std::string line; std::getline(status, line);)
-    if (line.compare(0, key.size(), key) == 0)
-      return std::stol(line.substr(key.size()));
-  return -1;
 }
 
 } // namespace
@@ -75,7 +58,7 @@ int main(int argc, char **argv) {
 
   const double threadBefore = ThreadCpuSeconds(loop.native_handle());
   const double processBefore = ProcessCpuSeconds();
-  const long wakeupsBefore = Wakeups(tid);
+  const long wakeupsBefore = TaskWakeups(tid);
   const auto start = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
   const double wall =
@@ -84,7 +67,7 @@ int main(int argc, char **argv) {
   const double threadCpu =
       ThreadCpuSeconds(loop.native_handle()) - threadBefore;
   const double processCpu = ProcessCpuSeconds() - processBefore;
-  const long wakeups = Wakeups(tid) - wakeupsBefore;
+  const long wakeups = TaskWakeups(tid) - wakeupsBefore;
 
   ClickThreadEvent(stop);
   loop.join();

@@ -7,6 +7,7 @@
 #include "InterruptReader.h"
 #include "ThreadEvent.h"
 #include "support/EmulatedTouchScreen.h"
+#include "BenchFigures.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,11 +39,6 @@ void OnReport(void *user, void *, unsigned int) {
     ++arrivals->count;
   }
   arrivals->arrived.notify_one();
-}
-
-double Percentile(const std::vector<double> &sorted, double p) {
-  const size_t i = static_cast<size_t>(p * (sorted.size() - 1) + 0.5);
-  return sorted[std::min(i, sorted.size() - 1)];
 }
 
 } // namespace
@@ -91,13 +87,9 @@ int main(int argc, char **argv) {
   CloseThreadEvent(stop);
   CloseDevice(device);
 
-  std::sort(microseconds.begin(), microseconds.end());
   std::printf("report written to the node -> ReadInterrupts callback, %d "
               "reports:\n",
               reports);
-  std::printf("  median %.1f us, 99th percentile %.1f us, min %.1f us, max "
-              "%.1f us\n",
-              Percentile(microseconds, 0.5), Percentile(microseconds, 0.99),
-              microseconds.front(), microseconds.back());
+  PrintLatency(microseconds);
   return 0;
 }

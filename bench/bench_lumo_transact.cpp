@@ -14,6 +14,7 @@
 #include "TransactCommand.h"
 #include "support/ControllerModel.h"
 #include "support/EmulatedTouchScreen.h"
+#include "BenchFigures.h"
 
 #include <Lumo/LumoProtocol.h>
 
@@ -29,11 +30,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kBlock = 100; // rounds of one kind before switching
-
-double Percentile(const std::vector<double> &sorted, double p) {
-  const size_t i = static_cast<size_t>(p * (sorted.size() - 1) + 0.5);
-  return sorted[std::min(i, sorted.size() - 1)];
-}
 
 double Microseconds(Clock::duration d) {
   return std::chrono::duration<double, std::micro>(d).count();
