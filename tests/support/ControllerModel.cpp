@@ -363,15 +363,27 @@ ControllerModel::Answer ControllerModel::Decide(Request &request) {
   return Carry(*module, request);
 }
 
+ControllerModel::Answer ControllerModel::AckAnswer() {
+  return Answer{StatusFrame(kAck), Reply::Ack};
+}
+
+ControllerModel::Answer ControllerModel::RejectAnswer() {
+  return Answer{StatusFrame(kReject), Reply::Reject};
+}
+
+// Data that does not fit one answer frame is refused, as the controller does.
+ControllerModel::Answer
+ControllerModel::DataAnswer(const std::vector<uint8_t> &bytes) {
+  if (bytes.size() > kAnswerDataMax)
+    return RejectAnswer();
+  return Answer{DataFrame(bytes), Reply::Data};
+}
+
 ControllerModel::Answer ControllerModel::Carry(Module &module,
                                                const Request &request) {
-  const Answer ack{StatusFrame(kAck), Reply::Ack};
-  const Answer reject{StatusFrame(kReject), Reply::Reject};
-  auto data = [](const std::vector<uint8_t> &bytes) {
-    if (bytes.size() > kAnswerDataMax)
-      return Answer{StatusFrame(kReject), Reply::Reject};
-    return Answer{DataFrame(bytes), Reply::Data};
-  };
+  const Answer ack = AckAnswer();
+  const Answer reject = RejectAnswer();
+  const auto data = &ControllerModel::DataAnswer;
   const std::vector<uint8_t> &d = request.data;
   const uint8_t type = request.type;
   const uint8_t command = request.command;
@@ -481,13 +493,9 @@ ControllerModel::Answer ControllerModel::Carry(Module &module,
 
 ControllerModel::Answer
 ControllerModel::CarryImageProcessor(Module &module, const Request &request) {
-  const Answer ack{StatusFrame(kAck), Reply::Ack};
-  const Answer reject{StatusFrame(kReject), Reply::Reject};
-  auto data = [](const std::vector<uint8_t> &bytes) {
-    if (bytes.size() > kAnswerDataMax)
-      return Answer{StatusFrame(kReject), Reply::Reject};
-    return Answer{DataFrame(bytes), Reply::Data};
-  };
+  const Answer ack = AckAnswer();
+  const Answer reject = RejectAnswer();
+  const auto data = &ControllerModel::DataAnswer;
   const std::vector<uint8_t> &d = request.data;
   const uint8_t type = request.type;
   const uint8_t command = request.command;

@@ -194,6 +194,9 @@ private:
   void OnSetFeature(const std::vector<uint8_t> &report);
   void OnGetFeature(std::vector<uint8_t> &report);
   Answer Decide(Request &request);
+  static Answer AckAnswer();
+  static Answer RejectAnswer();
+  static Answer DataAnswer(const std::vector<uint8_t> &bytes);
   Answer Carry(Module &module, const Request &request);
   Answer CarryImageProcessor(Module &module, const Request &request);
   Module *Find(uint8_t target);
