@@ -1,7 +1,7 @@
 // The application object inside a real wxWidgets event loop: attaching and
 // detaching a board, the reports to the whiteboard software, posted events,
 // timers, child programs, the dual-mode client and the console lines.
-#include "CConfigXML.h"
+#include "support/BoardMark.h"
 #include "CKestoBoardIPCSock.h"
 #include "ChildProcess.h"
 #include "DaemonTestApp.h"
@@ -39,14 +39,6 @@ std::vector<std::string> Datagrams(UdpPeer &peer, int quietMs = 300) {
       return all;
     all.push_back(one);
   }
-}
-
-int KarValue(const std::string &path) {
-  CConfigXML config;
-  int kar = -1;
-  if (config.Open(path.c_str()))
-    config.GetInt("Global", "sort", "kar", kar, -1);
-  return kar;
 }
 
 // A shell script that records that it ran by creating marker.
@@ -127,7 +119,7 @@ TEST_F(AppTest, AttachAndDetachReportTheBoardToTheSoftware) {
   EXPECT_FALSE(app.IsBoardWorking());
   EXPECT_EQ(app.GetWork(), nullptr);
   EXPECT_FALSE(app.HasSoftSocket());
-  EXPECT_EQ(KarValue(dir.file("Config/config.xml")), 0);
+  EXPECT_EQ(BoardMark(dir.file("Config/config.xml")), 0);
 }
 
 TEST_F(AppTest, WorkThreadThatCannotAttachIsDropped) {

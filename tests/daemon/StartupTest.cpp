@@ -2,6 +2,7 @@
 // directory and a private X display: its console lines, the port it takes
 // from the configuration, and the failures that end it.
 #include "ChildProcess.h"
+#include "DaemonEnvironment.h"
 #include "ProcNet.h"
 #include "TcpListener.h"
 #include "XvfbDisplay.h"
@@ -61,20 +62,9 @@ protected:
   void SetUp() override { ASSERT_TRUE(display.Start()); }
 
   std::unique_ptr<ChildProcess> StartDaemon() {
-    // Under ThreadSanitizer, the daemon's wxWidgets internals are not
-    // checked (see WxTestApp.cpp).
-    const char *tsan = std::getenv("TSAN_OPTIONS");
     return std::make_unique<ChildProcess>(
         std::vector<std::string>{TAVIO_DRIVER_PATH},
-        std::map<std::string, std::string>{
-            {"BOARD_DRIVER_HOME", dir.path().string()},
-            {"DISPLAY", display.Name()},
-            {"LANG", "C.UTF-8"},
-            {"LC_ALL", ""},
-            {"NO_AT_BRIDGE", "1"},
-            {"GSETTINGS_BACKEND", "memory"},
-            {"TSAN_OPTIONS", std::string(tsan ? tsan : "") +
-                                 ":ignore_noninstrumented_modules=1"}});
+        DaemonEnvironment(dir.path().string(), display.Name()));
   }
 
   // The daemon's lines that start with "**KestoLog**", until the line that

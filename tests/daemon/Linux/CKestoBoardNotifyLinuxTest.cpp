@@ -1,9 +1,9 @@
 // The hotplug monitor against emulated USB devices: the real libudev
 // enumerates them and its monitor receives their uevents.
 #include "CBoardAttachTarget.h"
-#include "CConfigXML.h"
 #include "Linux/CKestoBoardNotifyLinux.h"
 #include "support/EmulatedTouchScreen.h"
+#include "support/BoardMark.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -92,13 +92,7 @@ protected:
     Stop();
     return output;
   }
-  int Kar() const {
-    CConfigXML cfg;
-    int kar = -1;
-    cfg.Open(dir.file("Config/config.xml").c_str());
-    cfg.GetInt("Global", "sort", "kar", kar, -1);
-    return kar;
-  }
+  int Kar() const { return BoardMark(dir.file("Config/config.xml")); }
   bool Attached() const { return monitor && monitor->IsBoardAttached(); }
 
   wxInitializer wx;

@@ -2,12 +2,13 @@
 // enumerates and monitors the emulated devices with the real libudev, and
 // its libLumo talks to the emulated touch screen, whose controller model
 // answers in this process.
-#include "CConfigXML.h"
 #include "ChildProcess.h"
+#include "DaemonEnvironment.h"
 #include "TcpListener.h"
 #include "XvfbDisplay.h"
 #include "support/ControllerModel.h"
 #include "support/EmulatedTouchScreen.h"
+#include "support/BoardMark.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -49,20 +50,11 @@ protected:
   // Starts the daemon; it inherits the testbed (umockdev's preload and
   // directory) from this process's environment.
   void StartDaemon() {
-    const char *tsan = std::getenv("TSAN_OPTIONS");
+    auto env = DaemonEnvironment(dir.path().string(), display.Name());
+    env["LSAN_OPTIONS"] =
+        "suppressions=" LSAN_GTK_SUPPRESSIONS ":print_suppressions=0";
     daemon = std::make_unique<ChildProcess>(
-        std::vector<std::string>{TAVIO_DRIVER_PATH},
-        std::map<std::string, std::string>{
-            {"BOARD_DRIVER_HOME", dir.path().string()},
-            {"DISPLAY", display.Name()},
-            {"LANG", "C.UTF-8"},
-            {"LC_ALL", ""},
-            {"NO_AT_BRIDGE", "1"},
-            {"GSETTINGS_BACKEND", "memory"},
-            {"LSAN_OPTIONS", "suppressions=" LSAN_GTK_SUPPRESSIONS
-                             ":print_suppressions=0"},
-            {"TSAN_OPTIONS", std::string(tsan ? tsan : "") +
-                                 ":ignore_noninstrumented_modules=1"}});
+        std::vector<std::string>{TAVIO_DRIVER_PATH}, env);
     ASSERT_TRUE(daemon->Running());
   }
 
@@ -75,13 +67,7 @@ protected:
     return false;
   }
 
-  int Kar() const {
-    CConfigXML cfg;
-    int kar = -1;
-    cfg.Open(dir.file("Config/config.xml").c_str());
-    cfg.GetInt("Global", "sort", "kar", kar, -1);
-    return kar;
-  }
+  int Kar() const { return BoardMark(dir.file("Config/config.xml")); }
 
   size_t DataModeRequests() const {
     size_t n = 0;
