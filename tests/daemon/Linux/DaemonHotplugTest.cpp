@@ -115,16 +115,16 @@ TEST_F(DaemonHotplugTest, BoardPluggedInAtStartIsAttached) {
 }
 
 TEST_F(DaemonHotplugTest, RepeatedPlugsCostTheSame) {
-  StartDaemon();
-  ASSERT_TRUE(ReadUntil("**KestoLog**Tavio_Driver")) << daemon->Transcript();
-  const std::string proc = "/proc/" + std::to_string(daemon->Pid());
-  constexpr int kCycles = 200;
-  long tasksAfterFirst = 0, fdsAfterFirst = 0;
-  // One emulated board, unplugged and plugged in again from udev's view:
+  // One emulated board, present at start (so its node exists when the first
+  // receiver looks), then unplugged and plugged in again from udev's view:
   // each "add" starts a receiver that opens the touch screen anew.
   const EmulatedDevice screen = bed.AddTouchScreen();
   controller.AttachTo(bed, screen);
   const std::string interface = EmulatedTouchScreen::InterfaceSysPath(screen);
+  StartDaemon();
+  const std::string proc = "/proc/" + std::to_string(daemon->Pid());
+  constexpr int kCycles = 200;
+  long tasksAfterFirst = 0, fdsAfterFirst = 0;
   for (int cycle = 1; cycle <= kCycles; ++cycle) {
     if (cycle > 1) {
       bed.SendUevent(interface, "remove");
